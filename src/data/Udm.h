@@ -1,0 +1,62 @@
+#pragma once
+// The data module: the program-wide settings record, the one database connection with its shared
+// scratch query, and the helpers through which all database work runs. The helpers never show
+// anything: they report failures through their result and GP.LastError (which success never clears).
+
+#include "db/Connection.h"
+#include "db/Query.h"
+
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+
+// Program-wide settings, one instance for the whole run.
+struct TGP {
+    QString DatabasePath;
+    QString ConnectionText;
+    QString LastError;
+    qint32 WorkYear = 0;
+    qint32 UserRole = 0; // 0 操作员, 1 管理员, 2 系统员
+};
+extern TGP GP;
+
+// The record attached to each entry of a unit combo box (entry text = unit name).
+struct TMyRc {
+    qint32 id = 0;
+    QString lxr;
+    QString phone;
+};
+
+class Tdm {
+public:
+    Tdm();
+    ~Tdm();
+    db::Connection ADOConnection;
+    db::Query ADOQuery1;
+};
+// The data module of the run; created after the main window, alive until the program ends.
+extern Tdm *dm;
+
+// The connection text for a database file.
+QString ConnectionTextFor(const QString &databasePath);
+
+// A text value for splicing between single quotes into a statement: apostrophes doubled.
+// Every statement builder of the program passes its text values through here.
+QString SqlText(const QString &value);
+
+// SELECT into a query object: row count, 0 for none (query closed, SQL emptied), -1 on failure.
+int OpenQuery(const QString &sql, db::Query &query);
+// One INSERT, UPDATE or DELETE, no transaction of its own.
+bool ExecSql(const QString &sql);
+// The statements in order inside one transaction; on any failure none remains in effect.
+bool ExecSqlBatch(const QStringList &sqls);
+// The number of rows a SELECT yields, -1 on failure (LastError is the bare engine message).
+int CountRows(const QString &sql);
+
+// Fills a combo box with the units of dwinfo (each entry owning a TMyRc), none selected.
+void LoadUnitList(QComboBox *box);
+// Releases the records of a unit combo box and empties it.
+void ClearUnitList(QComboBox *box);
+// The record attached to entry `index` of a unit combo box, or nullptr.
+TMyRc *UnitRecord(QComboBox *box, int index);
