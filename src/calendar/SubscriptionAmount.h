@@ -1,0 +1,37 @@
+#pragma once
+// The amount of an order line (订阅款额) from the term, the months, the copies and the title's prices.
+// The subscription dialog runs it on every change of the copies. Nothing is rounded: the amount edit
+// only displays two decimals.
+
+#include <QString>
+
+#include <optional>
+
+// The pricing columns of a catalogue row; a price of 0 (or NULL) means the title has no such price.
+struct TitlePrices {
+    double qnj = 0; // 年价, whole year
+    double bnj = 0; // 半年价, half year
+    double jj = 0;  // 季价, quarter
+    double yj = 0;  // 月价, month
+    double dj = 0;  // 单价, one issue
+    QString kq;     // period, for counting issues
+    QString cbrq;   // publication-date description, for counting issues
+};
+
+struct AmountResult {
+    enum class Kind {
+        NoChange, // no term selected: the amount edit keeps its value
+        Empty,    // the copies are empty: the amount edit is cleared
+        Amount,   // `amount` is the new amount
+        Failure   // the issue count failed: `failure` is its text, the amount edit keeps its value
+    };
+    Kind kind = Kind::NoChange;
+    double amount = 0;
+    QString failure;
+};
+
+// termIndex is the selected index of the term list (-1 for none, see TermIndex); the months are
+// those of the month edits (start <= end when a term is selected); copies is empty when the copies
+// edit is. Counting issues reads the calendar through CountIssues.
+AmountResult SubscriptionAmount(int termIndex, int startMonth, int endMonth, std::optional<int> copies,
+                                const TitlePrices &title);
