@@ -1,0 +1,35 @@
+#include "platform/Application.h"
+
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+
+#include <exception>
+
+namespace platform {
+
+Application::Application(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(kApplicationTitle);
+    InstallFontSubstitutions();
+}
+
+QString ExceptionMessage(const std::exception &error)
+{
+    return QString::fromUtf8(error.what());
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    // An error that no handler caught ends the user action that raised it, not the program.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &error) {
+        ShowException(ExceptionMessage(error));
+    } catch (...) {
+        ShowException(QStringLiteral("未知错误"));
+    }
+    return false;
+}
+
+} // namespace platform

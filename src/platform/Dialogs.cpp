@@ -1,0 +1,187 @@
+#include "platform/Dialogs.h"
+
+#include "platform/Application.h"
+#include "platform/TestHooks.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+
+namespace platform {
+
+namespace {
+
+QMessageBox::Icon qtIcon(Icon icon)
+{
+    switch (icon) {
+    case Icon::Information: return QMessageBox::Information;
+    case Icon::Warning: return QMessageBox::Warning;
+    case Icon::Error: return QMessageBox::Critical;
+    case Icon::Question: return QMessageBox::Question;
+    case Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+Answer showMessageBox(QWidget *owner, const QString &text, const QString &caption, Icon icon,
+                      Buttons buttons)
+{
+    QMessageBox box(qtIcon(icon), caption, text, QMessageBox::NoButton, owner);
+    box.setTextFormat(Qt::PlainText);
+    if (buttons == Buttons::Ok) {
+        QPushButton *ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+        box.exec();
+        return Answer::Ok;
+    }
+    QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    // Closing the box without a button is not a No: everything but No proceeds.
+    return box.clickedButton() == no ? Answer::No : Answer::Yes;
+}
+
+QString fileDialog(QWidget *owner, const FileDialogRequest &request, bool save)
+{
+    if (TestHooks::installed()) {
+        ShownFileDialog shown;
+        shown.save = save;
+        shown.request = request;
+        shown.owner = owner;
+        return TestHooks::takeFileName(shown);
+    }
+    QFileDialog dialog(owner, request.title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save || !request.fileMustExist ? QFileDialog::AnyFile
+                                                      : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    dialog.setDefaultSuffix(request.defaultExt);
+    const QString filters = QtNameFilters(request.filter);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters.split(QStringLiteral(";;")));
+    if (!request.fileName.isEmpty()) {
+        const QFileInfo proposed(request.fileName);
+        if (proposed.path() != QStringLiteral("."))
+            dialog.setDirectory(proposed.path());
+        dialog.selectFile(proposed.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+Answer MessageBox(QWidget *owner, const QString &text, const QString &caption, Icon icon,
+                  Buttons buttons)
+{
+    if (TestHooks::installed()) {
+        ShownMessage shown;
+        shown.caption = caption;
+        shown.text = text;
+        shown.icon = icon;
+        shown.buttons = buttons;
+        shown.owner = owner;
+        if (owner)
+            shown.ownerClass = QString::fromLatin1(owner->metaObject()->className());
+        return TestHooks::takeAnswer(shown);
+    }
+    return showMessageBox(owner, text, caption, icon, buttons);
+}
+
+void ShowHint(QWidget *owner, const QString &text)
+{
+    MessageBox(owner, text, QStringLiteral("提示信息"), Icon::Warning);
+}
+
+void ShowPrompt(QWidget *owner, const QString &text)
+{
+    MessageBox(owner, text, QStringLiteral("提示"), Icon::Warning);
+}
+
+void ShowInfo(QWidget *owner, const QString &text)
+{
+    MessageBox(owner, text, QStringLiteral("信息"), Icon::Information);
+}
+
+void ShowDbError(QWidget *owner, const QString &text)
+{
+    MessageBox(owner, text, QStringLiteral("异常信息"), Icon::Warning);
+}
+
+void ShowError(QWidget *owner, const QString &text)
+{
+    MessageBox(owner, text, QStringLiteral("错误信息"), Icon::Error);
+}
+
+bool Confirm(QWidget *owner, const QString &text)
+{
+    return MessageBox(owner, text, QStringLiteral("提示信息"), Icon::Question, Buttons::YesNo)
+           != Answer::No;
+}
+
+QString ExceptionText(const QString &text)
+{
+    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
+        return text + QLatin1Char('.');
+    return text;
+}
+
+void ShowException(const QString &text)
+{
+    MessageBox(QApplication::activeWindow(), ExceptionText(text), kApplicationTitle, Icon::Error);
+}
+
+QString QtNameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &p : patterns)
+            p = p.trimmed();
+        filters << parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' '))
+                       + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString OpenFileName(QWidget *owner, const FileDialogRequest &request)
+{
+    return fileDialog(owner, request, false);
+}
+
+QString SaveFileName(QWidget *owner, const FileDialogRequest &request)
+{
+    return fileDialog(owner, request, true);
+}
+
+void Beep(int frequencyHz, int durationMs)
+{
+    if (TestHooks::installed()) {
+        TestHooks::recordTone(frequencyHz, durationMs);
+        return;
+    }
+    QApplication::beep();
+}
+
+void ProcessMessages()
+{
+    QCoreApplication::processEvents();
+}
+
+int ExecModal(QDialog *form)
+{
+    if (TestHooks::installed())
+        return TestHooks::runForm(form);
+    return form->exec();
+}
+
+} // namespace platform
