@@ -1,0 +1,110 @@
+// Times CountIssues for each counting rule (1,000 calls each) and BuildDateTable for a leap year,
+// against baselines measured in the same run: a plain count of the calendar rows, and the rebuild's
+// statement batch prepared beforehand.
+
+#include "CreateDatabase.h"
+#include "calendar/DateTable.h"
+#include "calendar/IssueCount.h"
+#include "data/Udm.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+struct Timing {
+    double medianMs = 0;
+    double worstMs = 0;
+};
+
+Timing measure(int runs, const std::function<void(int)> &work)
+{
+    std::vector<double> ms;
+    ms.reserve(runs);
+    QElapsedTimer timer;
+    for (int i = 0; i < runs; ++i) {
+        timer.start();
+        work(i);
+        ms.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.back()};
+}
+
+struct Rule {
+    const char *name;
+    QString kq;
+    QString cbrq;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("bkdata.mdb"));
+    QString error;
+    if (!bkdata::createDatabase(path, {}, &error)) {
+        std::fprintf(stderr, "cannot create the database: %s\n", qPrintable(error));
+        return 1;
+    }
+    dm = new Tdm;
+    GP.DatabasePath = path;
+    GP.ConnectionText = ConnectionTextFor(path);
+    GP.WorkYear = 2012;
+
+    constexpr int buildRuns = 30;
+    const QStringList prepared = DateTableStatements(2012);
+    const Timing batch = measure(buildRuns, [&](int) { ExecSqlBatch(prepared); });
+    const Timing build = measure(buildRuns, [](int) {
+        if (!BuildDateTable(2012))
+            std::fprintf(stderr, "rebuild failed: %s\n", qPrintable(GP.LastError));
+    });
+    std::printf("BuildDateTable(2012), %d rebuilds of 366 days\n", buildRuns);
+    std::printf("  %-28s median %8.3f ms  worst %8.3f ms\n", "prepared batch (baseline)", batch.medianMs,
+                batch.worstMs);
+    std::printf("  %-28s median %8.3f ms  worst %8.3f ms  ratio %.2f   target <= 100 ms\n", "BuildDateTable",
+                build.medianMs, build.worstMs, build.medianMs / batch.medianMs);
+
+    constexpr int calls = 1000;
+    const Timing plain = measure(calls, [](int) { CountRows(QStringLiteral("select cbrq from rqdzb")); });
+    const std::vector<Rule> rules = {
+        {"every day", QStringLiteral("日报"), QString()},
+        {"weekday list", QStringLiteral("周刊"), QStringLiteral("每周1,3,5出版")},
+        {"fortnightly", QStringLiteral("双周刊"), QStringLiteral("双周刊每周3出版")},
+        {"day of month", QStringLiteral("半月刊"), QStringLiteral("每月15,30号出版")},
+        {"day of month 31", QStringLiteral("月报"), QStringLiteral("每月31号出版")},
+        {"odd/even month", QStringLiteral("双月刊"), QStringLiteral("单月的15号出版")},
+        {"quarter month", QStringLiteral("季刊"), QStringLiteral("季末月份31号出版")},
+        {"date list", QStringLiteral("半年刊"), QStringLiteral("1月1日,7月1日出版")},
+        {"single date", QStringLiteral("年刊"), QStringLiteral("2012-3-1出版")},
+        {"not counted", QStringLiteral("不定"), QString()},
+    };
+    std::printf("\nCountIssues, %d calls per rule, month ranges varying, calendar of 2012\n", calls);
+    std::printf("  %-28s median %8.3f ms  worst %8.3f ms\n", "plain row count (baseline)", plain.medianMs,
+                plain.worstMs);
+    double slowestMedian = 0;
+    for (const Rule &rule : rules) {
+        int last = 0;
+        const Timing t = measure(calls, [&](int i) {
+            const int start = 1 + i % 6;
+            last = CountIssues(rule.kq, rule.cbrq, start, start + 6);
+        });
+        slowestMedian = std::max(slowestMedian, t.medianMs);
+        std::printf("  %-28s median %8.3f ms  worst %8.3f ms  ratio %.2f  %s, last count %d\n", rule.name,
+                    t.medianMs, t.worstMs, t.medianMs / plain.medianMs, qPrintable(rule.kq), last);
+    }
+    std::printf("  slowest median %.3f ms   target <= 1 ms\n", slowestMedian);
+
+    delete dm;
+    dm = nullptr;
+    return 0;
+}
