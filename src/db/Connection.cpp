@@ -78,6 +78,7 @@ void Connection::open()
         throw DbError(message);
     }
     sqlite3_busy_timeout(handle, 5000);
+    m_bulkWriting = false;
     registerJetFunctions(handle);
     m_handle = handle;
 }
@@ -123,6 +124,15 @@ void Connection::rollbackTrans()
     sqlite3 *handle = requireHandle();
     if (sqlite3_get_autocommit(handle) == 0)
         runEngineSql(handle, "rollback");
+}
+
+void Connection::setBulkWriting(bool on)
+{
+    sqlite3 *handle = requireHandle();
+    runEngineSql(handle, on ? "pragma synchronous=NORMAL" : "pragma synchronous=FULL");
+    if (!on && m_bulkWriting)
+        runEngineSql(handle, "pragma wal_checkpoint(FULL)"); // flush what the bulk wrote
+    m_bulkWriting = on;
 }
 
 void Connection::execute(const QString &jetSql)

@@ -39,6 +39,12 @@ public:
     void rollbackTrans();
     bool inTransaction() const;
 
+    // Bulk writing (a catalogue import): commits are no longer flushed to disk one by one. The file
+    // stays consistent, but the last commits before a power failure may be lost. Switching it off flushes
+    // everything written so far. Data entry runs with it off.
+    void setBulkWriting(bool on);
+    bool bulkWriting() const { return m_bulkWriting; }
+
     // Runs one statement in the Jet dialect whose result is not used.
     void execute(const QString &jetSql);
 
@@ -50,6 +56,7 @@ public:
 private:
     QString m_connectionString;
     sqlite3 *m_handle = nullptr;
+    bool m_bulkWriting = false;
 };
 
 } // namespace db
