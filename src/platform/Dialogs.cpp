@@ -42,9 +42,10 @@ Answer showMessageBox(QWidget *owner, const QString &text, const QString &captio
     QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
+    // Esc or closing the box answers No: a question is never taken as Yes unasked.
+    box.setEscapeButton(no);
     box.exec();
-    // Closing the box without a button is not a No: everything but No proceeds.
-    return box.clickedButton() == no ? Answer::No : Answer::Yes;
+    return box.clickedButton() == yes ? Answer::Yes : Answer::No;
 }
 
 QString fileDialog(QWidget *owner, const FileDialogRequest &request, bool save)
