@@ -104,8 +104,38 @@ void setCdateDefaultYear(int year)
     g_defaultYear.store(year);
 }
 
+namespace {
+
+// The calendar's own form, yyyy-MM-dd, read without a regular expression: it is what month() and
+// day() see on every row of the calendar.
+bool readCanonical(const QString &text, int *y, int *m, int *d)
+{
+    if (text.size() != 10 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-'))
+        return false;
+    int parts[3] = {0, 0, 0};
+    const int starts[3] = {0, 5, 8};
+    const int lengths[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p) {
+        for (int i = starts[p]; i < starts[p] + lengths[p]; ++i) {
+            const char16_t c = text.at(i).unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            parts[p] = parts[p] * 10 + (c - u'0');
+        }
+    }
+    *y = parts[0];
+    *m = parts[1];
+    *d = parts[2];
+    return true;
+}
+
+} // namespace
+
 QString canonicalDate(const QString &text, int defaultYear)
 {
+    int cy = 0, cm = 0, cd = 0;
+    if (readCanonical(text, &cy, &cm, &cd))
+        return QDate(cy, cm, cd).isValid() ? text : QString();
     static const QRegularExpression full(
         QStringLiteral(R"(^\s*(\d{4})\s*(?:[-/.]|年)\s*(\d{1,2})\s*(?:[-/.]|月)\s*(\d{1,2})\s*日?(?:[ T]\d{1,2}:\d{2}(?::\d{2}(?:\.\d+)?)?)?\s*$)"));
     static const QRegularExpression monthDay(
@@ -273,11 +303,12 @@ bool dateArg(sqlite3_context *ctx, sqlite3_value *v, const char *fn, QDate *out)
 {
     const QString text = textArg(v);
     const QString canonical = canonicalDate(text, 0);
-    if (canonical.isEmpty()) {
+    int y = 0, m = 0, d = 0;
+    if (canonical.isEmpty() || !readCanonical(canonical, &y, &m, &d)) {
         resultError(ctx, QStringLiteral("%1: '%2' is not a date").arg(QLatin1String(fn), text));
         return false;
     }
-    *out = QDate::fromString(canonical, QStringLiteral("yyyy-MM-dd"));
+    *out = QDate(y, m, d);
     return true;
 }
 
@@ -318,8 +349,8 @@ using ScalarFn = void (*)(sqlite3_context *, int, sqlite3_value **);
 
 void registerFunction(sqlite3 *handle, const char *name, int argc, ScalarFn fn)
 {
-    sqlite3_create_function_v2(handle, name, argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fn,
-                               nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(handle, name, argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fn, nullptr,
+                               nullptr, nullptr);
 }
 
 } // namespace
@@ -333,6 +364,8 @@ void registerJetFunctions(sqlite3 *handle)
     registerFunction(handle, "instr", 4, fnInstr);
     registerFunction(handle, "len", 1, fnLen);
     registerFunction(handle, "lcase", 1, fnLcase);
+    // Month-day forms depend on the processing year, which only changes between statements: within
+    // one statement cdate of a constant text is a constant, computed once.
     registerFunction(handle, "cdate", 1, fnCdate);
     registerFunction(handle, "month", 1, fnMonth);
     registerFunction(handle, "day", 1, fnDay);
