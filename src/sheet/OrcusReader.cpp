@@ -1,0 +1,550 @@
+// Reads .xlsx, .ods and .csv through liborcus's import interfaces: liborcus parses the
+// file and calls these classes for every string, style and cell, which we put into
+// our own model (liborcus's document model is not used).
+
+#include "Codecs.h"
+#include "NumberFormats.h"
+#include "SheetError.h"
+
+#include <orcus/config.hpp>
+#include <orcus/orcus_csv.hpp>
+#include <orcus/orcus_ods.hpp>
+#include <orcus/orcus_xlsx.hpp>
+#include <orcus/spreadsheet/import_interface.hpp>
+#include <orcus/spreadsheet/import_interface_view.hpp>
+
+#include <QHash>
+#include <QStringDecoder>
+#include <cctype>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace sheet {
+
+namespace iface = orcus::spreadsheet::iface;
+using orcus::spreadsheet::col_t;
+using orcus::spreadsheet::row_t;
+
+namespace {
+
+// A file cannot make us build more cells than this (about half a gigabyte of model).
+constexpr size_t kMaxCells = 5'000'000;
+
+struct Damaged {
+    QString why;
+};
+
+QString fromUtf8(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+class SharedStrings : public iface::import_shared_strings {
+public:
+    std::vector<QString> strings;
+
+    size_t append(std::string_view s) override
+    {
+        strings.push_back(fromUtf8(s));
+        return strings.size() - 1;
+    }
+    size_t add(std::string_view s) override
+    {
+        const QString text = fromUtf8(s);
+        auto it = m_index.constFind(text);
+        if (it != m_index.constEnd())
+            return it.value();
+        strings.push_back(text);
+        m_index.insert(text, strings.size() - 1);
+        return strings.size() - 1;
+    }
+    void set_segment_font(size_t) override {}
+    void set_segment_bold(bool) override {}
+    void set_segment_italic(bool) override {}
+    void set_segment_font_name(std::string_view) override {}
+    void set_segment_font_size(double) override {}
+    void set_segment_font_color(orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t,
+                                orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t) override {}
+    void append_segment(std::string_view s) override { m_segments += fromUtf8(s); }
+    size_t commit_segments() override
+    {
+        strings.push_back(m_segments);
+        m_segments.clear();
+        return strings.size() - 1;
+    }
+
+private:
+    QHash<QString, size_t> m_index;
+    QString m_segments;
+};
+
+// Fonts, number formats and cell formats; the rest of a style is not kept.
+class Styles : public iface::import_styles {
+public:
+    struct FontEntry {
+        QString name;
+        double size = 0;
+    };
+    struct XfEntry {
+        size_t font = 0;
+        size_t format = 0;
+    };
+
+    CellStyle styleOfXf(size_t xf) const
+    {
+        CellStyle style = StyleTable::defaultStyle();
+        const XfEntry x = xf < m_cellXfs.size() ? m_cellXfs[xf] : XfEntry{};
+        if (x.font < m_fonts.size()) {
+            if (!m_fonts[x.font].name.isEmpty())
+                style.fontName = m_fonts[x.font].name;
+            if (m_fonts[x.font].size > 0)
+                style.fontSize = m_fonts[x.font].size;
+        }
+        QString code = m_formatCodes.value(x.format);
+        if (code.isEmpty())
+            code = builtinFormatCode(int(x.format));
+        style.numberFormat = code.isEmpty() ? kGeneralFormat : code;
+        return style;
+    }
+
+    void set_font_count(size_t) override {}
+    void set_font_bold(bool) override {}
+    void set_font_italic(bool) override {}
+    void set_font_name(std::string_view s) override { m_font.name = fromUtf8(s); }
+    void set_font_size(double point) override { m_font.size = point; }
+    void set_font_underline(orcus::spreadsheet::underline_t) override {}
+    void set_font_underline_width(orcus::spreadsheet::underline_width_t) override {}
+    void set_font_underline_mode(orcus::spreadsheet::underline_mode_t) override {}
+    void set_font_underline_type(orcus::spreadsheet::underline_type_t) override {}
+    void set_font_underline_color(orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t,
+                                  orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t) override {}
+    void set_font_color(orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t,
+                        orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t) override {}
+    void set_strikethrough_style(orcus::spreadsheet::strikethrough_style_t) override {}
+    void set_strikethrough_type(orcus::spreadsheet::strikethrough_type_t) override {}
+    void set_strikethrough_width(orcus::spreadsheet::strikethrough_width_t) override {}
+    void set_strikethrough_text(orcus::spreadsheet::strikethrough_text_t) override {}
+    size_t commit_font() override
+    {
+        m_fonts.push_back(m_font);
+        m_font = FontEntry{};
+        return m_fonts.size() - 1;
+    }
+
+    void set_fill_count(size_t) override {}
+    void set_fill_pattern_type(orcus::spreadsheet::fill_pattern_t) override {}
+    void set_fill_fg_color(orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t,
+                           orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t) override {}
+    void set_fill_bg_color(orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t,
+                           orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t) override {}
+    size_t commit_fill() override { return m_fills++; }
+
+    void set_border_count(size_t) override {}
+    void set_border_style(orcus::spreadsheet::border_direction_t, orcus::spreadsheet::border_style_t) override {}
+    void set_border_color(orcus::spreadsheet::border_direction_t, orcus::spreadsheet::color_elem_t,
+                          orcus::spreadsheet::color_elem_t, orcus::spreadsheet::color_elem_t,
+                          orcus::spreadsheet::color_elem_t) override {}
+    void set_border_width(orcus::spreadsheet::border_direction_t, double, orcus::length_unit_t) override {}
+    size_t commit_border() override { return m_borders++; }
+
+    void set_cell_hidden(bool) override {}
+    void set_cell_locked(bool) override {}
+    void set_cell_print_content(bool) override {}
+    void set_cell_formula_hidden(bool) override {}
+    size_t commit_cell_protection() override { return m_protections++; }
+
+    // Number formats: xlsx names them by number (numFmtId), which cell formats then use;
+    // formats without a number get one of their own above the built-in range.
+    void set_number_format_count(size_t) override {}
+    void set_number_format_identifier(size_t id) override { m_formatId = id; }
+    void set_number_format_code(std::string_view s) override { m_formatCode = fromUtf8(s); }
+    size_t commit_number_format() override
+    {
+        const size_t id = m_formatId ? *m_formatId : 100000 + m_formatCodes.size();
+        m_formatCodes.insert(id, m_formatCode);
+        m_formatId.reset();
+        m_formatCode.clear();
+        return id;
+    }
+
+    void set_cell_xf_count(size_t) override {}
+    void set_cell_style_xf_count(size_t) override {}
+    void set_dxf_count(size_t) override {}
+    void set_xf_font(size_t index) override { m_xf.font = index; }
+    void set_xf_fill(size_t) override {}
+    void set_xf_border(size_t) override {}
+    void set_xf_protection(size_t) override {}
+    void set_xf_number_format(size_t index) override { m_xf.format = index; }
+    void set_xf_style_xf(size_t) override {}
+    void set_xf_apply_alignment(bool) override {}
+    void set_xf_horizontal_alignment(orcus::spreadsheet::hor_alignment_t) override {}
+    void set_xf_vertical_alignment(orcus::spreadsheet::ver_alignment_t) override {}
+    size_t commit_cell_xf() override
+    {
+        m_cellXfs.push_back(m_xf);
+        m_xf = XfEntry{};
+        return m_cellXfs.size() - 1;
+    }
+    size_t commit_cell_style_xf() override
+    {
+        m_xf = XfEntry{};
+        return m_styleXfs++;
+    }
+    size_t commit_dxf() override
+    {
+        m_xf = XfEntry{};
+        return m_dxfs++;
+    }
+
+    void set_cell_style_count(size_t) override {}
+    void set_cell_style_name(std::string_view) override {}
+    void set_cell_style_xf(size_t) override {}
+    void set_cell_style_builtin(size_t) override {}
+    void set_cell_style_parent_name(std::string_view) override {}
+    size_t commit_cell_style() override { return m_cellStyles++; }
+
+private:
+    std::vector<FontEntry> m_fonts;
+    FontEntry m_font;
+    QHash<size_t, QString> m_formatCodes;
+    std::optional<size_t> m_formatId;
+    QString m_formatCode;
+    std::vector<XfEntry> m_cellXfs;
+    XfEntry m_xf;
+    size_t m_fills = 0, m_borders = 0, m_protections = 0, m_styleXfs = 0, m_dxfs = 0, m_cellStyles = 0;
+};
+
+class GlobalSettings : public iface::import_global_settings {
+public:
+    double dateOffset = 0; // days to add to serials counted from the file's origin
+
+    void set_origin_date(int year, int, int) override { dateOffset = year == 1904 ? 1462 : 0; }
+    void set_default_formula_grammar(orcus::spreadsheet::formula_grammar_t grammar) override { m_grammar = grammar; }
+    orcus::spreadsheet::formula_grammar_t get_default_formula_grammar() const override { return m_grammar; }
+    void set_character_set(orcus::character_set_t) override {}
+
+private:
+    orcus::spreadsheet::formula_grammar_t m_grammar = orcus::spreadsheet::formula_grammar_t::unknown;
+};
+
+// Cell references in A1 notation ("B7", "$B$7", "A1:C9"), as .xlsx files use them.
+class A1References : public iface::import_reference_resolver {
+public:
+    orcus::spreadsheet::src_address_t resolve_address(std::string_view address) override
+    {
+        orcus::spreadsheet::src_address_t result{0, 0, 0};
+        size_t i = 0;
+        auto skipDollar = [&] {
+            if (i < address.size() && address[i] == '$')
+                ++i;
+        };
+        skipDollar();
+        long column = 0, row = 0;
+        size_t letters = 0;
+        for (; i < address.size() && std::isalpha(static_cast<unsigned char>(address[i])); ++i, ++letters)
+            column = column * 26 + (std::toupper(static_cast<unsigned char>(address[i])) - 'A' + 1);
+        skipDollar();
+        size_t digits = 0;
+        for (; i < address.size() && std::isdigit(static_cast<unsigned char>(address[i])); ++i, ++digits)
+            row = row * 10 + (address[i] - '0');
+        if (letters == 0 || letters > 3 || digits == 0 || digits > 7 || i != address.size() || row < 1
+            || row > kMaxRows || column > kMaxColumns)
+            throw Damaged{QStringLiteral("单元格地址“%1”无效").arg(fromUtf8(address))};
+        result.row = row_t(row - 1);
+        result.column = col_t(column - 1);
+        return result;
+    }
+    orcus::spreadsheet::src_range_t resolve_range(std::string_view range) override
+    {
+        const size_t colon = range.find(':');
+        if (colon == std::string_view::npos) {
+            const auto single = resolve_address(range);
+            return {single, single};
+        }
+        return {resolve_address(range.substr(0, colon)), resolve_address(range.substr(colon + 1))};
+    }
+};
+
+class Importer;
+
+// Receives the cells of one sheet.
+class SheetImport : public iface::import_sheet,
+                    private iface::import_sheet_properties,
+                    private iface::import_formula,
+                    private iface::import_array_formula,
+                    private iface::import_sheet_view {
+public:
+    SheetImport(Importer &owner, SheetModel &model, int position) : m_owner(owner), m_model(model), m_position(position) {}
+
+    iface::import_sheet_properties *get_sheet_properties() override { return this; }
+    iface::import_formula *get_formula() override { return this; }
+    iface::import_array_formula *get_array_formula() override { return this; }
+    iface::import_sheet_view *get_sheet_view() override { return this; }
+
+    void set_auto(row_t row, col_t col, std::string_view s) override;
+    void set_string(row_t row, col_t col, orcus::spreadsheet::string_id_t id) override;
+    void set_value(row_t row, col_t col, double value) override { put(row, col, CellValue::number(value)); }
+    void set_bool(row_t row, col_t col, bool value) override { put(row, col, CellValue::boolean(value)); }
+    void set_date_time(row_t row, col_t col, int year, int month, int day, int hour, int minute, double second) override
+    {
+        put(row, col, CellValue::date(serialFromDateTime(year, month, day, hour, minute, second)));
+    }
+    void set_format(row_t row, col_t col, size_t xf) override;
+    void set_format(row_t, col_t, row_t, col_t, size_t) override {}
+    void fill_down_cells(row_t row, col_t col, row_t count) override;
+    orcus::spreadsheet::range_size_t get_sheet_size() const override { return {kMaxRows, kMaxColumns}; }
+
+private:
+    CellData &cell(row_t row, col_t col);
+    void put(row_t row, col_t col, const CellValue &value) { cell(row, col).value = value; }
+
+    // column widths and the rest of the sheet properties
+    void set_column_width(col_t col, double width, orcus::length_unit_t unit) override;
+    void set_column_hidden(col_t col, bool hidden) override
+    {
+        if (hidden && col >= 0 && col < kMaxColumns)
+            m_model.columnWidths[col + 1] = 0;
+    }
+    void set_row_height(row_t, double, orcus::length_unit_t) override {}
+    void set_row_hidden(row_t, bool) override {}
+    void set_merge_cell_range(const orcus::spreadsheet::range_t &) override {}
+
+    // formula cells keep their cached results
+    void set_position(row_t row, col_t col) override
+    {
+        m_formulaRow = row;
+        m_formulaCol = col;
+        m_formulaResult.reset();
+    }
+    void set_formula(orcus::spreadsheet::formula_grammar_t, std::string_view) override {}
+    void set_shared_formula_index(size_t) override {}
+    void set_result_string(std::string_view value) override { m_formulaResult = CellValue::text(fromUtf8(value)); }
+    void set_result_value(double value) override { m_formulaResult = CellValue::number(value); }
+    void set_result_bool(bool value) override { m_formulaResult = CellValue::boolean(value); }
+    void set_result_empty() override { m_formulaResult = CellValue::text(QString()); }
+    void commit() override
+    {
+        if (m_formulaResult)
+            put(m_formulaRow, m_formulaCol, *m_formulaResult);
+    }
+    void set_range(const orcus::spreadsheet::range_t &) override {}
+    void set_result_string(row_t row, col_t col, std::string_view value) override { put(row, col, CellValue::text(fromUtf8(value))); }
+    void set_result_value(row_t row, col_t col, double value) override { put(row, col, CellValue::number(value)); }
+    void set_result_bool(row_t row, col_t col, bool value) override { put(row, col, CellValue::boolean(value)); }
+    void set_result_empty(row_t row, col_t col) override { put(row, col, CellValue::text(QString())); }
+
+    void set_sheet_active() override;
+    void set_split_pane(double, double, const orcus::spreadsheet::address_t &, orcus::spreadsheet::sheet_pane_t) override {}
+    void set_frozen_pane(col_t, row_t, const orcus::spreadsheet::address_t &, orcus::spreadsheet::sheet_pane_t) override {}
+    void set_selected_range(orcus::spreadsheet::sheet_pane_t, orcus::spreadsheet::range_t) override {}
+
+    Importer &m_owner;
+    SheetModel &m_model;
+    int m_position;
+    row_t m_formulaRow = 0;
+    col_t m_formulaCol = 0;
+    std::optional<CellValue> m_formulaResult;
+};
+
+// Collects a whole workbook into a draft whose cells hold cell format numbers in
+// place of styles; finish() turns it into the model.
+class Importer : public iface::import_factory {
+public:
+    WorkbookModel draft;
+    SharedStrings strings;
+    Styles styles;
+    GlobalSettings settings;
+    A1References references;
+    size_t cells = 0;
+    std::vector<std::unique_ptr<SheetImport>> sheets;
+
+    iface::import_global_settings *get_global_settings() override { return &settings; }
+    iface::import_shared_strings *get_shared_strings() override { return &strings; }
+    iface::import_styles *get_styles() override { return &styles; }
+    iface::import_reference_resolver *get_reference_resolver(orcus::spreadsheet::formula_ref_context_t) override
+    {
+        return &references;
+    }
+
+    iface::import_sheet *append_sheet(orcus::spreadsheet::sheet_t, std::string_view name) override
+    {
+        SheetModel &model = draft.addSheet(fromUtf8(name));
+        sheets.push_back(std::make_unique<SheetImport>(*this, model, int(sheets.size())));
+        return sheets.back().get();
+    }
+    iface::import_sheet *get_sheet(std::string_view name) override
+    {
+        const int index = draft.indexOf(fromUtf8(name));
+        return index < 0 ? nullptr : sheets[size_t(index)].get();
+    }
+    iface::import_sheet *get_sheet(orcus::spreadsheet::sheet_t index) override
+    {
+        return index < 0 || size_t(index) >= sheets.size() ? nullptr : sheets[size_t(index)].get();
+    }
+    void finalize() override {}
+
+    // The finished model: cell format numbers become styles (format 0 is the default);
+    // dates are the numbers whose format shows a date; widths past the last used column
+    // are dropped.
+    WorkbookModel finish()
+    {
+        WorkbookModel model(styles.styleOfXf(0));
+        model.activeSheet = draft.activeSheet;
+        std::map<std::uint32_t, std::uint32_t> styleOfXf;
+        for (const auto &sheet : draft.sheets) {
+            SheetModel &target = model.addSheet(sheet->name);
+            for (const auto &[key, cell] : sheet->cells()) {
+                auto style = styleOfXf.find(cell.style);
+                if (style == styleOfXf.end())
+                    style = styleOfXf.emplace(cell.style, model.styles.intern(styles.styleOfXf(cell.style))).first;
+                CellData &copy = target.touch(SheetModel::rowOf(key), SheetModel::columnOf(key));
+                copy.style = style->second;
+                copy.value = cell.value;
+                if (copy.value.isNumber() && isDateFormat(model.styles.at(copy.style).numberFormat))
+                    copy.value = CellValue::date(copy.value.numberPayload() + settings.dateOffset);
+            }
+            const int lastColumn = target.extent().lastColumn;
+            for (const auto &[column, width] : sheet->columnWidths)
+                if (column <= lastColumn)
+                    target.columnWidths[column] = width;
+        }
+        if (model.sheets.empty())
+            model.addSheet(QStringLiteral("Sheet1"));
+        model.activeSheet = std::clamp(model.activeSheet, 0, int(model.sheets.size()) - 1);
+        return model;
+    }
+};
+
+CellData &SheetImport::cell(row_t row, col_t col)
+{
+    if (row < 0 || row >= kMaxRows || col < 0 || col >= kMaxColumns)
+        throw Damaged{QStringLiteral("单元格位置超出范围")};
+    if (!m_model.find(row + 1, col + 1) && ++m_owner.cells > kMaxCells)
+        throw Damaged{QStringLiteral("单元格过多")};
+    return m_model.touch(row + 1, col + 1);
+}
+
+void SheetImport::set_auto(row_t row, col_t col, std::string_view s)
+{
+    const QString text = fromUtf8(s);
+    if (text.isEmpty())
+        return;
+    // A csv field becomes a number only in its plain form: "0012" keeps its zeros.
+    auto number = typedNumber(text);
+    const QString digits = text.trimmed().remove(QLatin1Char('-')).remove(QLatin1Char('+'));
+    const bool leadingZero = digits.size() > 1 && digits[0] == QLatin1Char('0') && digits[1] != QLatin1Char('.');
+    put(row, col, number && !leadingZero ? CellValue::number(*number) : CellValue::text(text));
+}
+
+void SheetImport::set_string(row_t row, col_t col, orcus::spreadsheet::string_id_t id)
+{
+    if (id >= m_owner.strings.strings.size())
+        throw Damaged{QStringLiteral("共享字符串序号超出范围")};
+    put(row, col, CellValue::text(m_owner.strings.strings[id]));
+}
+
+void SheetImport::set_format(row_t row, col_t col, size_t xf)
+{
+    // Kept as the cell format's number: the styles may arrive after the cells.
+    cell(row, col).style = std::uint32_t(std::min<size_t>(xf, 0xFFFFFFFFu));
+}
+
+void SheetImport::fill_down_cells(row_t row, col_t col, row_t count)
+{
+    const CellData *source = m_model.find(row + 1, col + 1);
+    if (!source || count <= 0)
+        return;
+    const CellData copy = *source;
+    for (row_t r = row + 1; r <= row + count; ++r)
+        cell(r, col) = copy;
+}
+
+void SheetImport::set_column_width(col_t col, double width, orcus::length_unit_t unit)
+{
+    if (col < 0 || col >= kMaxColumns || !(width >= 0) || width > 1e6)
+        return;
+    double pixels = 0;
+    switch (unit) {
+    case orcus::length_unit_t::xlsx_column_digit:
+        m_model.columnWidths[col + 1] = columnWidthFromStored(width);
+        return;
+    case orcus::length_unit_t::inch: pixels = width * 96; break;
+    case orcus::length_unit_t::centimeter: pixels = width / 2.54 * 96; break;
+    case orcus::length_unit_t::millimeter: pixels = width / 25.4 * 96; break;
+    case orcus::length_unit_t::point: pixels = width / 72 * 96; break;
+    case orcus::length_unit_t::twip: pixels = width / 1440 * 96; break;
+    case orcus::length_unit_t::pixel: pixels = width; break;
+    default: return;
+    }
+    m_model.columnWidths[col + 1] = columnWidthFromStored(pixels / 7);
+}
+
+void SheetImport::set_sheet_active()
+{
+    m_owner.draft.activeSheet = m_position;
+}
+
+QString damagedText(const QString &fileName, const QString &why)
+{
+    return QStringLiteral("无法读取文件“%1”：文件已损坏或不是%2").arg(fileName, why);
+}
+
+WorkbookModel run(orcus::iface::import_filter &filter, Importer &importer, const QByteArray &file, const QString &fileName,
+                  const QString &kind)
+{
+    try {
+        filter.read_stream(std::string_view(file.constData(), size_t(file.size())));
+        return importer.finish();
+    } catch (const Damaged &damaged) {
+        throw SheetError(damagedText(fileName, kind) + QStringLiteral("（%1）").arg(damaged.why));
+    } catch (const SheetError &) {
+        throw;
+    } catch (const std::exception &error) {
+        throw SheetError(damagedText(fileName, kind) + QStringLiteral("（%1）").arg(QString::fromUtf8(error.what())));
+    }
+}
+
+} // namespace
+
+WorkbookModel readXlsx(const QByteArray &file, const QString &fileName)
+{
+    Importer importer;
+    orcus::orcus_xlsx filter(&importer);
+    return run(filter, importer, file, fileName, QStringLiteral("有效的.xlsx工作簿"));
+}
+
+WorkbookModel readOds(const QByteArray &file, const QString &fileName)
+{
+    Importer importer;
+    orcus::orcus_ods filter(&importer);
+    return run(filter, importer, file, fileName, QStringLiteral("有效的.ods工作簿"));
+}
+
+WorkbookModel readCsv(const QByteArray &file, const QString &fileName, const QString &sheetName)
+{
+    QByteArray utf8 = file;
+    if (utf8.startsWith("\xEF\xBB\xBF")) {
+        utf8.remove(0, 3);
+    } else {
+        QStringDecoder check(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = check.decode(file);
+        if (check.hasError()) {
+            QStringDecoder gb18030("GB18030");
+            if (!gb18030.isValid())
+                throw SheetError(QStringLiteral("无法读取文件“%1”：系统不支持GB18030编码").arg(fileName));
+            utf8 = QString(gb18030.decode(file)).toUtf8();
+        }
+    }
+    Importer importer;
+    orcus::orcus_csv filter(&importer);
+    orcus::config config(orcus::format_t::csv);
+    config.data = orcus::config::csv_config{0, false};
+    filter.set_config(config);
+    WorkbookModel model = run(filter, importer, utf8, fileName, QStringLiteral("文本文件"));
+    model.sheets.front()->name = sheetName;
+    model.sheets.resize(1);
+    return model;
+}
+
+} // namespace sheet
