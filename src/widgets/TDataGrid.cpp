@@ -84,7 +84,8 @@ TDataGrid::TDataGrid(QWidget *parent)
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) { viewMovedTo(current); });
     connect(m_title, &QHeaderView::sectionResized, this, [this](int column, int, int width) {
-        m_model->setColumnWidth(column, width);
+        if (!m_applyingColumns && width > 0 && !m_title->isSectionHidden(column))
+            m_model->setColumnWidth(column, width);
         updateTitleHeight();
         m_footer->update();
     });
@@ -150,10 +151,13 @@ void TDataGrid::setColumnVisible(int column, bool visible)
 void TDataGrid::applyColumnGeometry()
 {
     const QVector<TColumn> &columns = Columns();
+    m_applyingColumns = true;
     for (int i = 0; i < columns.size(); ++i) {
         setColumnHidden(i, !columns.at(i).Visible);
-        m_title->resizeSection(i, columns.at(i).Width);
+        if (columns.at(i).Visible)
+            m_title->resizeSection(i, columns.at(i).Width);
     }
+    m_applyingColumns = false;
     updateTitleHeight();
     recomputeSums();
 }

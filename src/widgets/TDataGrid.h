@@ -102,4 +102,5 @@ private:
     int m_footerRows = 0;
     bool m_syncing = false;
     bool m_inGeometry = false;
+    bool m_applyingColumns = false;
 };

@@ -3,6 +3,7 @@
 #include "widgets/DisplayFormat.h"
 
 #include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
 
 #include <cmath>
 
@@ -11,7 +12,7 @@ TNumberEdit::TNumberEdit(QWidget *parent, int decimals, const QString &displayFo
 {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setDecimals(decimals);
-    connect(this, &QLineEdit::textEdited, this, &TNumberEdit::textTyped);
+    connect(this, &QLineEdit::textChanged, this, &TNumberEdit::textTyped);
     showValue();
 }
 
@@ -48,6 +49,8 @@ void TNumberEdit::setValue(double value)
 
 void TNumberEdit::textTyped(const QString &text)
 {
+    if (m_showing)
+        return;
     bool ok = false;
     const double value = text.toDouble(&ok);
     const double next = ok ? value : 0.0;
@@ -59,6 +62,7 @@ void TNumberEdit::textTyped(const QString &text)
 
 void TNumberEdit::showValue()
 {
+    const QScopedValueRollback<bool> showing(m_showing, true);
     if (hasFocus() || m_format.isEmpty())
         setText(m_decimals == 0 ? QString::number(AsInteger()) : QString::number(m_value, 'g', 15));
     else

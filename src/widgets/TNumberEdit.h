@@ -28,9 +28,10 @@ protected:
 
 private:
     void showValue();
-    void textTyped(const QString &text);
+    void textTyped(const QString &text); // typed or set as text
 
     double m_value = 0.0;
     QString m_format;
     int m_decimals = -1;
+    bool m_showing = false;
 };

@@ -1,0 +1,219 @@
+// The order area of the main window: tool bar, unit box with the unit's contact data, and the order
+// grid of the chosen unit under the current catalogue type.
+
+#include "main/CatalogueQueries.h"
+#include "main/UbkMainFrm.h"
+#include "widgets/TFlatPanel.h"
+#include "widgets/TPickComboBox.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QToolButton *toolButton(const QString &caption, QStyle::StandardPixmap picture, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setText(caption);
+    button->setIcon(parent->style()->standardIcon(picture));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    button->setFixedSize(99, 26);
+    return button;
+}
+
+QFrame *separator(QWidget *parent)
+{
+    auto *line = new QFrame(parent);
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setFixedHeight(22);
+    return line;
+}
+
+} // namespace
+
+void TbkMainFrm::buildOrderArea()
+{
+    FlatPanel2 = new TFlatPanel(this);
+    FlatPanel2->setObjectName(QStringLiteral("FlatPanel2"));
+    FlatPanel2->setBorderColor(QColor(0x33, 0x66, 0x99));
+    auto *column = new QVBoxLayout(FlatPanel2);
+    column->setContentsMargins(2, 2, 2, 2);
+    column->setSpacing(2);
+
+    auto *toolBar = new QWidget(FlatPanel2);
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    auto *tools = new QHBoxLayout(toolBar);
+    tools->setContentsMargins(0, 0, 0, 0);
+    tools->setSpacing(2);
+    dyBtn = toolButton(QStringLiteral("订阅报刊"), QStyle::SP_FileDialogNewFolder, toolBar);
+    ddcxBtn = toolButton(QStringLiteral("订单查询"), QStyle::SP_FileDialogContentsView, toolBar);
+    xgDDBtn = toolButton(QStringLiteral("修改记录"), QStyle::SP_FileDialogDetailedView, toolBar);
+    delBtn = toolButton(QStringLiteral("删除单条记录"), QStyle::SP_TrashIcon, toolBar);
+    clearBtn = toolButton(QStringLiteral("清空全部记录"), QStyle::SP_DialogDiscardButton, toolBar);
+    ToolButton1 = toolButton(QStringLiteral("导出订单"), QStyle::SP_DialogSaveButton, toolBar);
+    loadBtn = toolButton(QStringLiteral("系统初始"), QStyle::SP_BrowserReload, toolBar);
+    loadBtn->setVisible(false);
+    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, loadBtn};
+    const char *names[] = {"dyBtn", "ddcxBtn", "xgDDBtn", "delBtn", "clearBtn", "ToolButton1", "loadBtn"};
+    for (int i = 0; i < buttons.size(); ++i) {
+        buttons.at(i)->setObjectName(QLatin1String(names[i]));
+        if (i > 0)
+            tools->addWidget(separator(toolBar));
+        tools->addWidget(buttons.at(i));
+    }
+    tools->addStretch(1);
+    column->addWidget(toolBar);
+
+    auto *body = new QHBoxLayout;
+    body->setSpacing(3);
+    body->addWidget(buildUnitBox());
+    buildOrderGrid();
+    body->addWidget(ddbrow, 1);
+    column->addLayout(body, 1);
+
+    connect(dyBtn, &QToolButton::clicked, this, &TbkMainFrm::dyBtnClick);
+    connect(ddcxBtn, &QToolButton::clicked, this, &TbkMainFrm::ddcxBtnClick);
+    connect(xgDDBtn, &QToolButton::clicked, this, &TbkMainFrm::xgDDBtnClick);
+    connect(delBtn, &QToolButton::clicked, this, &TbkMainFrm::delBtnClick);
+    connect(clearBtn, &QToolButton::clicked, this, &TbkMainFrm::clearBtnClick);
+    connect(ToolButton1, &QToolButton::clicked, this, &TbkMainFrm::ToolButton1Click);
+    connect(loadBtn, &QToolButton::clicked, this, &TbkMainFrm::loadBtnClick);
+}
+
+QWidget *TbkMainFrm::buildUnitBox()
+{
+    FlatGroupBox1 = new TFlatGroupBox(QStringLiteral("请选择单位信息"), FlatPanel2);
+    FlatGroupBox1->setObjectName(QStringLiteral("FlatGroupBox1"));
+    FlatGroupBox1->setBorderColor(QColor(0x33, 0x66, 0x99));
+    FlatGroupBox1->setFixedWidth(198);
+    FlatGroupBox1->setMinimumHeight(190);
+
+    auto *unitLabel = new QLabel(QStringLiteral("单位名称"), FlatGroupBox1);
+    unitLabel->move(11, 22);
+    dwbox = new TPickComboBox(FlatGroupBox1);
+    dwbox->setObjectName(QStringLiteral("dwbox"));
+    dwbox->setGeometry(11, 40, 175, 22);
+    auto *contactLabel = new QLabel(QStringLiteral("联系人："), FlatGroupBox1);
+    contactLabel->move(11, 74);
+    lblxr = new QLabel(FlatGroupBox1);
+    lblxr->setObjectName(QStringLiteral("lblxr"));
+    lblxr->setGeometry(63, 74, 125, 14);
+    auto *phoneLabel = new QLabel(QStringLiteral("电话："), FlatGroupBox1);
+    phoneLabel->move(11, 98);
+    lbphone = new QLabel(FlatGroupBox1);
+    lbphone->setObjectName(QStringLiteral("lbphone"));
+    lbphone->setGeometry(63, 98, 125, 14);
+    SpeedButton1 = new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("刷新单位信息"),
+                                   FlatGroupBox1);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setFlat(true);
+    SpeedButton1->setAutoDefault(false);
+    SpeedButton1->setGeometry(11, 124, 175, 25);
+    dwwhBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_FileDialogInfoView), QStringLiteral("单位信息维护"),
+                               FlatGroupBox1);
+    dwwhBtn1->setObjectName(QStringLiteral("dwwhBtn1"));
+    dwwhBtn1->setFlat(true);
+    dwwhBtn1->setAutoDefault(false);
+    dwwhBtn1->setGeometry(11, 154, 175, 25);
+
+    connect(dwbox, &TPickComboBox::Change, this, &TbkMainFrm::dwboxChange);
+    connect(SpeedButton1, &QPushButton::clicked, this, &TbkMainFrm::SpeedButton1Click);
+    connect(dwwhBtn1, &QPushButton::clicked, this, &TbkMainFrm::dwwhBtn1Click);
+    return FlatGroupBox1;
+}
+
+void TbkMainFrm::buildOrderGrid()
+{
+    ddbrow = new TDataGrid(FlatPanel2);
+    ddbrow->setObjectName(QStringLiteral("ddbrow"));
+    TColumn code = MakeColumn(QStringLiteral("bkdh"), QStringLiteral("报刊代号"), 80);
+    code.Footer.ValueType = TFooterValueType::ftStaticText;
+    code.Footer.Value = QStringLiteral("合计");
+    TColumn amount = MakeColumn(QStringLiteral("ke"), QStringLiteral("款额"), 90, std::nullopt, QStringLiteral("0.00"));
+    amount.Footer.ValueType = TFooterValueType::ftSum;
+    amount.Footer.DisplayFormat = QStringLiteral("0.00");
+    ddbrow->setColumns({
+        code,
+        MakeColumn(QStringLiteral("bkmc"), QStringLiteral("报刊名称"), 250),
+        MakeColumn(QStringLiteral("qnj"), QStringLiteral("年价"), 70, std::nullopt, QStringLiteral("0.00")),
+        MakeColumn(QStringLiteral("qdy"), QStringLiteral("起订月"), 80),
+        MakeColumn(QStringLiteral("zdy"), QStringLiteral("止订月"), 80),
+        MakeColumn(QStringLiteral("fs"), QStringLiteral("份数"), 80),
+        amount,
+    });
+    ddbrow->setFooterRowCount(1);
+    ddbrow->setDataSource(&ddds);
+    ddbrow->OnDrawColumnCell = &TbkMainFrm::GridDrawColumnCell;
+}
+
+int TbkMainFrm::SelectedUnitIndex() const
+{
+    return PickedIndex(dwbox);
+}
+
+TMyRc *TbkMainFrm::SelectedUnit() const
+{
+    return UnitRecord(dwbox, SelectedUnitIndex());
+}
+
+QString TbkMainFrm::SelectedUnitName() const
+{
+    const int index = SelectedUnitIndex();
+    return index >= 0 ? dwbox->itemText(index) : QString();
+}
+
+int TbkMainFrm::LoadOrders()
+{
+    const TMyRc *unit = SelectedUnit();
+    if (!unit) {
+        ddado.close();
+        ddado.clearSql();
+        return 0;
+    }
+    const int n = OpenQuery(OrdersStatement(currentTab(), unit->id), ddado);
+    if (n > 0)
+        ddado.last();
+    return n;
+}
+
+void TbkMainFrm::showUnitContact(const TMyRc *unit)
+{
+    lblxr->setText(unit ? unit->lxr : QString());
+    lbphone->setText(unit ? unit->phone : QString());
+}
+
+void TbkMainFrm::dwboxChange()
+{
+    if (dwbox->currentText().isEmpty()) {
+        const QSignalBlocker blocker(dwbox);
+        dwbox->setCurrentIndex(-1);
+    }
+    const TMyRc *unit = SelectedUnit();
+    showUnitContact(unit);
+    if (!unit) {
+        ddado.close();
+        ddado.clearSql();
+        return;
+    }
+    LoadOrders();
+}
+
+// The order functions and the windows they open join with the subscription dialog, the unit
+// maintenance window and the order export.
+void TbkMainFrm::dyBtnClick() {}
+void TbkMainFrm::ddcxBtnClick() {}
+void TbkMainFrm::xgDDBtnClick() {}
+void TbkMainFrm::delBtnClick() {}
+void TbkMainFrm::clearBtnClick() {}
+void TbkMainFrm::ToolButton1Click() {}
+void TbkMainFrm::loadBtnClick() {}
+void TbkMainFrm::SpeedButton1Click() {}
+void TbkMainFrm::dwwhBtn1Click() {}

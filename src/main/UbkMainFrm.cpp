@@ -1,0 +1,189 @@
+#include "main/UbkMainFrm.h"
+
+#include "calendar/Vocabulary.h"
+#include "main/CatalogueQueries.h"
+#include "main/MainWindowRules.h"
+#include "platform/Desktop.h"
+#include "widgets/TFlatPanel.h"
+#include "widgets/TFlatTabControl.h"
+#include "widgets/TPickComboBox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TbkMainFrm *bkMainFrm = nullptr;
+
+namespace {
+
+constexpr int QueryBarHeight = 41;
+constexpr int TabControlHeight = 403;
+
+QRect screenGeometry()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect();
+}
+
+} // namespace
+
+TbkMainFrm::TbkMainFrm(QWidget *parent) : QMainWindow(parent), ds(this), ddds(this, &ddado)
+{
+    bkMainFrm = this;
+    setObjectName(QStringLiteral("bkMainFrm"));
+    ADO.setObjectName(QStringLiteral("ADO"));
+    ddado.setObjectName(QStringLiteral("ddado"));
+
+    // Creation step.
+    setWindowTitle(QStringLiteral("Tavrin系统"));
+    GP.DatabasePath = QCoreApplication::applicationDirPath() + QStringLiteral("/bkdata.mdb");
+    GP.ConnectionText = ConnectionTextFor(GP.DatabasePath);
+    GP.UserRole = 0;
+
+    QFont songti(QStringLiteral("宋体"));
+    songti.setPixelSize(12);
+    setFont(songti);
+
+    auto *client = new QWidget(this);
+    auto *column = new QVBoxLayout(client);
+    column->setContentsMargins(3, 3, 3, 2);
+    column->setSpacing(0);
+    buildQueryBar();
+    buildCatalogue();
+    buildOrderArea();
+    column->addWidget(FlatPanel1);
+    column->addSpacing(5);
+    column->addWidget(FTab);
+    column->addSpacing(3);
+    column->addWidget(FlatPanel2, 1);
+    setCentralWidget(client);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setSizeGripEnabled(false);
+    StatusPanel = new QLabel(StatusBar1);
+    StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
+    StatusBar1->addWidget(StatusPanel, 1);
+    setStatusBar(StatusBar1);
+
+    ADO.afterScroll = [this] { ADOAfterScroll(); };
+
+    // cxBtn is the window's default button: Enter runs it unless a button has the focus.
+    for (const QKeySequence &key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto *shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, &TbkMainFrm::pressDefaultButton);
+    }
+
+    setGeometry(MainWindowGeometry(screenGeometry(), platform::ScreenWorkArea()));
+}
+
+TbkMainFrm::~TbkMainFrm()
+{
+    // A window destroyed without its close step still releases its unit records.
+    ClearUnitList(dwbox);
+    ADO.afterScroll = nullptr;
+    ds.setDataSet(nullptr);
+    ADO.close();
+    ddado.close();
+    if (bkMainFrm == this)
+        bkMainFrm = nullptr;
+}
+
+void TbkMainFrm::pressDefaultButton()
+{
+    if (auto *button = qobject_cast<QAbstractButton *>(QApplication::focusWidget()); button && isAncestorOf(button)) {
+        button->click();
+        return;
+    }
+    if (cxBtn->isEnabled() && cxBtn->isVisible())
+        cxBtn->click();
+}
+
+void TbkMainFrm::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        FormShow();
+    QMainWindow::showEvent(event);
+}
+
+void TbkMainFrm::FormShow()
+{
+    // 1. The role's buttons.
+    if (GP.UserRole == 1) {
+        MlxgBtn->setVisible(true);
+    } else if (GP.UserRole == 2) {
+        MlxgBtn->setVisible(true);
+        BitBtn1->setVisible(true);
+        loadBtn->setVisible(true);
+    }
+    // 2. The period filter.
+    kqCbox->clear();
+    kqCbox->addItems(PeriodListText.split(QLatin1Char(',')));
+    kqCbox->setCurrentIndex(-1);
+    // 3. One tab per catalogue type.
+    db::Query &types = dm->ADOQuery1;
+    if (OpenQuery(CatalogueTypesStatement, types) >= 1) {
+        QStringList captions;
+        types.first();
+        while (!types.eof()) {
+            captions << types.fieldText(QStringLiteral("mc"));
+            types.next();
+        }
+        FTab->setTabs(captions);
+        types.close();
+        types.clearSql();
+    }
+    // 4. The units; the only one is chosen.
+    LoadUnitList(dwbox);
+    if (dwbox->count() == 1) {
+        const QSignalBlocker blocker(dwbox);
+        dwbox->setCurrentIndex(0);
+        showUnitContact(SelectedUnit());
+    }
+    // 5. Tab 0, whose change handler runs even when it was already selected.
+    {
+        const QSignalBlocker blocker(FTab);
+        FTab->setTabIndex(0);
+    }
+    FTabChange();
+    // 6. The chosen unit's orders, also when the catalogue failed to load.
+    if (SelectedUnit())
+        LoadOrders();
+}
+
+void TbkMainFrm::closeEvent(QCloseEvent *event)
+{
+    FormCloseQuery();
+    event->accept();
+}
+
+void TbkMainFrm::FormCloseQuery()
+{
+    ClearUnitList(dwbox);
+    ADO.close();
+    ddado.close();
+}
+
+bool TbkMainFrm::eventFilter(QObject *watched, QEvent *event)
+{
+    // The catalogue grid keeps its place inside the tab control.
+    if (watched == FTab && event->type() == QEvent::Resize)
+        brow->setGeometry(2, 25, FTab->width() - 6, FTab->height() - 28);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QString TbkMainFrm::statusText() const
+{
+    return StatusPanel->text();
+}

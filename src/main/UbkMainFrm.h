@@ -1,0 +1,133 @@
+#pragma once
+// The main window: the periodical catalogues in its upper half (one tab per catalogue type, a query bar
+// for searching and locating titles) and the order area of a customer unit in its lower half. It is the
+// program's only long-lived window and holds the context the other windows read: the catalogue query
+// `ADO` with its current title, the tab (= catalogue type), the unit box `dwbox` with its unit records
+// and the order query `ddado` with its current line.
+
+#include "data/Udm.h"
+#include "db/Query.h"
+#include "widgets/TDataGrid.h"
+#include "widgets/TDataSource.h"
+
+#include <QMainWindow>
+
+class QLabel;
+class QLineEdit;
+class QComboBox;
+class QPushButton;
+class QToolButton;
+class QStatusBar;
+class TFlatCheckBox;
+class TFlatGroupBox;
+class TFlatPanel;
+class TFlatTabControl;
+class TPickComboBox;
+class TRadioGroup;
+
+class TbkMainFrm : public QMainWindow {
+    Q_OBJECT
+public:
+    // The creation step: caption, settings (database path, connection text, role 0), placement.
+    explicit TbkMainFrm(QWidget *parent = nullptr);
+    ~TbkMainFrm() override;
+
+    // Loads the current tab's catalogue into ADO, filtered by `filter` (conditions each starting with
+    // " and", or empty). Detaches the catalogue grid first; re-attaching is the caller's business.
+    // Returns the row count, 0 for none, -1 on failure (GP.LastError says why).
+    int LoadCatalogue(const QString &filter);
+    // Loads the chosen unit's order lines of the current catalogue type into ddado, the newest line
+    // current. Returns the row count, 0 for none, -1 on failure.
+    int LoadOrders();
+
+    // The context other windows read.
+    int currentTab() const;          // = catalogue type
+    QString currentTabCaption() const;
+    int SelectedUnitIndex() const;   // the entry of dwbox picked from its list, or -1
+    TMyRc *SelectedUnit() const;     // its record, or nullptr
+    QString SelectedUnitName() const;
+    QString statusText() const;
+
+    // --- catalogue half ---
+    db::Query ADO;  // the catalogue query; its current row is the current title
+    TDataSource ds; // binds brow to ADO (detached during loads and after a load that found nothing)
+    TFlatPanel *FlatPanel1 = nullptr;
+    QLabel *Label1 = nullptr;
+    TPickComboBox *dhmcBox = nullptr; // 报刊代号 / 报刊名称
+    QLineEdit *Edit1 = nullptr;
+    TFlatCheckBox *CheckBox1 = nullptr; // 模糊查询
+    QLabel *Label2 = nullptr;
+    QComboBox *kqCbox = nullptr; // period filter
+    TRadioGroup *bkzl = nullptr; // 全部 / 杂志 / 报纸
+    QPushButton *cxBtn = nullptr;
+    QPushButton *locaBtn = nullptr;
+    QPushButton *MlxgBtn = nullptr; // 目录修改
+    QPushButton *BitBtn1 = nullptr; // 目录导入
+    TFlatTabControl *FTab = nullptr;
+    TDataGrid *brow = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    QLabel *StatusPanel = nullptr; // the status bar's one text panel
+
+    // --- order area ---
+    db::Query ddado;  // the chosen unit's order lines; its current row is the current line
+    TDataSource ddds; // binds ddbrow to ddado for good
+    TFlatPanel *FlatPanel2 = nullptr;
+    QToolButton *dyBtn = nullptr;       // 订阅报刊
+    QToolButton *ddcxBtn = nullptr;     // 订单查询
+    QToolButton *xgDDBtn = nullptr;     // 修改记录
+    QToolButton *delBtn = nullptr;      // 删除单条记录
+    QToolButton *clearBtn = nullptr;    // 清空全部记录
+    QToolButton *ToolButton1 = nullptr; // 导出订单
+    QToolButton *loadBtn = nullptr;     // 系统初始
+    TFlatGroupBox *FlatGroupBox1 = nullptr;
+    TPickComboBox *dwbox = nullptr;
+    QLabel *lblxr = nullptr;
+    QLabel *lbphone = nullptr;
+    QPushButton *SpeedButton1 = nullptr; // 刷新单位信息
+    QPushButton *dwwhBtn1 = nullptr;     // 单位信息维护
+    TDataGrid *ddbrow = nullptr;
+
+public slots:
+    void FormShow();
+    void FTabChange();
+    void cxBtnClick();
+    void locaBtnClick();
+    void MlxgBtnClick();
+    void BitBtn1Click();
+    void dhmcBoxChange();
+    void ADOAfterScroll();
+
+    void dyBtnClick();
+    void ddcxBtnClick();
+    void xgDDBtnClick();
+    void delBtnClick();
+    void clearBtnClick();
+    void ToolButton1Click();
+    void loadBtnClick();
+    void dwboxChange();
+    void SpeedButton1Click();
+    void dwwhBtn1Click();
+
+public:
+    // Row painting of both grids: even rows in the tooltip background colour.
+    static void GridDrawColumnCell(TDrawCellArgs &args);
+    // The close step; closing is always allowed.
+    void FormCloseQuery();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildQueryBar();
+    void buildCatalogue();
+    void buildOrderArea();
+    QWidget *buildUnitBox();
+    void buildOrderGrid();
+    void showUnitContact(const TMyRc *unit);
+    void pressDefaultButton();
+};
+
+// The main window of the run, like the form variable other windows reach it by.
+extern TbkMainFrm *bkMainFrm;

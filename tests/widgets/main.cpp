@@ -1,0 +1,15 @@
+#include "WidgetTests.h"
+
+#include "platform/Application.h"
+#include "platform/TestHooks.h"
+
+int main(int argc, char **argv)
+{
+    platform::Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    platform::TestHooks::install();
+    int failures = 0;
+    failures += runGridTest(argc, argv);
+    failures += runControlsTest(argc, argv);
+    return failures;
+}
