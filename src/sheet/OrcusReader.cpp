@@ -5,6 +5,7 @@
 #include "Codecs.h"
 #include "NumberFormats.h"
 #include "SheetError.h"
+#include "XlsxPackage.h"
 
 #include <orcus/config.hpp>
 #include <orcus/orcus_csv.hpp>
@@ -16,7 +17,9 @@
 #include <QHash>
 #include <QStringDecoder>
 #include <cctype>
+#include <iostream>
 #include <map>
+#include <sstream>
 #include <memory>
 #include <vector>
 
@@ -485,6 +488,8 @@ void SheetImport::set_sheet_active()
     m_owner.draft.activeSheet = m_position;
 }
 
+const QString kXlsxKind = QStringLiteral("有效的.xlsx工作簿");
+
 QString damagedText(const QString &fileName, const QString &why)
 {
     return QStringLiteral("无法读取文件“%1”：文件已损坏或不是%2").arg(fileName, why);
@@ -494,7 +499,21 @@ WorkbookModel run(orcus::iface::import_filter &filter, Importer &importer, const
                   const QString &kind)
 {
     try {
-        filter.read_stream(std::string_view(file.constData(), size_t(file.size())));
+        // liborcus reports some parse failures only on standard output, then stops
+        // reading: catch that text and turn it into an error.
+        std::ostringstream printed;
+        std::streambuf *previous = std::cout.rdbuf(printed.rdbuf());
+        try {
+            filter.read_stream(std::string_view(file.constData(), size_t(file.size())));
+        } catch (...) {
+            std::cout.rdbuf(previous);
+            throw;
+        }
+        std::cout.rdbuf(previous);
+        const std::string output = printed.str();
+        const size_t failed = output.find("parse failed");
+        if (failed != std::string::npos)
+            throw Damaged{QString::fromStdString(output.substr(failed)).trimmed()};
         return importer.finish();
     } catch (const Damaged &damaged) {
         throw SheetError(damagedText(fileName, kind) + QStringLiteral("（%1）").arg(damaged.why));
@@ -509,9 +528,18 @@ WorkbookModel run(orcus::iface::import_filter &filter, Importer &importer, const
 
 WorkbookModel readXlsx(const QByteArray &file, const QString &fileName)
 {
+    PreparedXlsx prepared;
+    try {
+        prepared = prepareXlsx(file);
+    } catch (const SheetError &error) {
+        throw SheetError(damagedText(fileName, kXlsxKind) + QStringLiteral("（%1）").arg(error.message()));
+    }
     Importer importer;
     orcus::orcus_xlsx filter(&importer);
-    return run(filter, importer, file, fileName, QStringLiteral("有效的.xlsx工作簿"));
+    WorkbookModel model = run(filter, importer, prepared.package, fileName, kXlsxKind);
+    if (prepared.activeTab >= 0 && prepared.activeTab < int(model.sheets.size()))
+        model.activeSheet = prepared.activeTab;
+    return model;
 }
 
 WorkbookModel readOds(const QByteArray &file, const QString &fileName)
@@ -536,6 +564,9 @@ WorkbookModel readCsv(const QByteArray &file, const QString &fileName, const QSt
             utf8 = QString(gb18030.decode(file)).toUtf8();
         }
     }
+    // liborcus's csv parser takes LF line ends only.
+    utf8.replace("\r\n", "\n");
+    utf8.replace('\r', '\n');
     Importer importer;
     orcus::orcus_csv filter(&importer);
     orcus::config config(orcus::format_t::csv);

@@ -1,0 +1,289 @@
+#include "XlsxPackage.h"
+
+#include "SheetError.h"
+
+#include <orcus/zip_archive.hpp>
+#include <orcus/zip_archive_stream.hpp>
+
+#include <QList>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <QtEndian>
+#include <array>
+#include <vector>
+
+namespace sheet {
+
+namespace {
+
+// Unpacked parts beyond this are refused: protects against archives that inflate to
+// many times their size.
+constexpr quint64 kMaxUnpacked = 1024ull * 1024 * 1024;
+
+quint16 le16(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint16>(b.constData() + at); }
+quint32 le32(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); }
+
+// Sum of the unpacked sizes that the archive's central directory declares; 0 when the
+// directory cannot be found (liborcus then reports the damage).
+quint64 declaredUnpackedSize(const QByteArray &zip)
+{
+    const qsizetype floor = std::max<qsizetype>(0, zip.size() - 65557);
+    for (qsizetype end = zip.size() - 22; end >= floor; --end) {
+        if (le32(zip, end) != 0x06054b50)
+            continue;
+        const quint16 count = le16(zip, end + 10);
+        qsizetype at = le32(zip, end + 16);
+        quint64 total = 0;
+        for (quint16 i = 0; i < count; ++i) {
+            if (at < 0 || at + 46 > zip.size() || le32(zip, at) != 0x02014b50)
+                return total;
+            total += le32(zip, at + 24);
+            at += 46 + le16(zip, at + 28) + le16(zip, at + 30) + le16(zip, at + 32);
+        }
+        return total;
+    }
+    return 0;
+}
+
+quint32 crc32(const QByteArray &data)
+{
+    static const std::array<quint32, 256> table = [] {
+        std::array<quint32, 256> t{};
+        for (quint32 n = 0; n < 256; ++n) {
+            quint32 c = n;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[n] = c;
+        }
+        return t;
+    }();
+    quint32 crc = 0xFFFFFFFFu;
+    for (char ch : data)
+        crc = table[(crc ^ quint8(ch)) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+void put16(QByteArray &out, quint16 v)
+{
+    char b[2];
+    qToLittleEndian(v, b);
+    out.append(b, 2);
+}
+
+void put32(QByteArray &out, quint32 v)
+{
+    char b[4];
+    qToLittleEndian(v, b);
+    out.append(b, 4);
+}
+
+// A zip archive of stored (uncompressed) entries.
+QByteArray storedZip(const QList<QPair<QByteArray, QByteArray>> &entries)
+{
+    QByteArray out, directory;
+    for (const auto &[name, data] : entries) {
+        const quint32 offset = quint32(out.size());
+        const quint32 crc = crc32(data);
+        auto header = [&](QByteArray &to, bool central) {
+            put32(to, central ? 0x02014b50 : 0x04034b50);
+            if (central)
+                put16(to, 20);
+            put16(to, 20);     // version needed
+            put16(to, 0x0800); // names in UTF-8
+            put16(to, 0);      // stored
+            put16(to, 0);      // time
+            put16(to, 0x21);   // 1980-01-01
+            put32(to, crc);
+            put32(to, quint32(data.size()));
+            put32(to, quint32(data.size()));
+            put16(to, quint16(name.size()));
+            put16(to, 0);
+            if (central) {
+                put16(to, 0); // comment
+                put16(to, 0); // disk
+                put16(to, 0); // internal attributes
+                put32(to, 0); // external attributes
+                put32(to, offset);
+            }
+            to.append(name);
+        };
+        header(out, false);
+        out.append(data);
+        header(directory, true);
+    }
+    const quint32 directoryOffset = quint32(out.size());
+    out.append(directory);
+    put32(out, 0x06054b50);
+    put16(out, 0);
+    put16(out, 0);
+    put16(out, quint16(entries.size()));
+    put16(out, quint16(entries.size()));
+    put32(out, quint32(directory.size()));
+    put32(out, directoryOffset);
+    put16(out, 0);
+    return out;
+}
+
+// "/xl/worksheets/sheet1.xml" seen from the folder "xl" is "worksheets/sheet1.xml".
+QString relativeTarget(const QString &fromFolder, const QString &absolute)
+{
+    QStringList from = fromFolder.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QStringList to = absolute.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    while (!from.isEmpty() && !to.isEmpty() && from.front() == to.front()) {
+        from.pop_front();
+        to.pop_front();
+    }
+    QStringList parts;
+    for (qsizetype i = 0; i < from.size(); ++i)
+        parts << QStringLiteral("..");
+    parts << to;
+    return parts.join(QLatin1Char('/'));
+}
+
+// Relationship targets written as absolute paths, made relative to the part they
+// belong to ("xl/_rels/workbook.xml.rels" belongs to a part in "xl").
+bool rewriteRelationships(const QString &entryName, QByteArray &xml)
+{
+    if (!xml.contains("Target=\"/"))
+        return false;
+    QString folder = entryName.section(QStringLiteral("_rels/"), 0, 0);
+    if (folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    static const QRegularExpression target(QStringLiteral("Target=\"(/[^\"]*)\""));
+    QString text = QString::fromUtf8(xml);
+    QString result;
+    qsizetype last = 0;
+    for (auto it = target.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        result += QStringView(text).mid(last, m.capturedStart() - last);
+        result += QStringLiteral("Target=\"%1\"").arg(relativeTarget(folder, m.captured(1)));
+        last = m.capturedEnd();
+    }
+    result += QStringView(text).mid(last);
+    xml = result.toUtf8();
+    return true;
+}
+
+// The text runs of an inline string, phonetic runs left out; still XML-escaped.
+QByteArray inlineText(const QByteArray &inner)
+{
+    QByteArray text;
+    qsizetype pos = 0;
+    while (true) {
+        const qsizetype phonetic = inner.indexOf("<rPh", pos);
+        qsizetype open = inner.indexOf("<t", pos);
+        if (open < 0)
+            break;
+        if (phonetic >= 0 && phonetic < open) {
+            const qsizetype close = inner.indexOf("</rPh>", phonetic);
+            if (close < 0)
+                break;
+            pos = close + 6;
+            continue;
+        }
+        const char after = open + 2 < inner.size() ? inner.at(open + 2) : '\0';
+        if (after != '>' && after != ' ' && after != '/') { // <text...> is no run
+            pos = open + 2;
+            continue;
+        }
+        const qsizetype start = inner.indexOf('>', open);
+        if (start < 0)
+            break;
+        if (inner.at(start - 1) == '/') { // <t/>
+            pos = start + 1;
+            continue;
+        }
+        const qsizetype end = inner.indexOf("</t>", start);
+        if (end < 0)
+            break;
+        text += inner.mid(start + 1, end - start - 1);
+        pos = end + 4;
+    }
+    return text;
+}
+
+// Cells holding inline strings rewritten as cells holding a formula result text, which
+// liborcus does read: <c t="inlineStr"><is><t>x</t></is></c> -> <c t="str"><f>0</f><v>x</v></c>.
+bool rewriteInlineStrings(QByteArray &xml)
+{
+    static const QByteArray marker = "t=\"inlineStr\"";
+    if (!xml.contains(marker))
+        return false;
+    QByteArray out;
+    out.reserve(xml.size());
+    qsizetype pos = 0;
+    while (true) {
+        const qsizetype at = xml.indexOf(marker, pos);
+        if (at < 0)
+            break;
+        const qsizetype tagEnd = xml.indexOf('>', at);
+        if (tagEnd < 0)
+            break;
+        if (xml.at(tagEnd - 1) == '/') { // an empty inline cell: leave it
+            out += xml.mid(pos, tagEnd + 1 - pos);
+            pos = tagEnd + 1;
+            continue;
+        }
+        const qsizetype cellEnd = xml.indexOf("</c>", tagEnd);
+        if (cellEnd < 0)
+            break;
+        out += xml.mid(pos, at - pos);
+        out += "t=\"str\"";
+        out += xml.mid(at + marker.size(), tagEnd - at - marker.size());
+        out += "><f>0</f><v>";
+        out += inlineText(xml.mid(tagEnd + 1, cellEnd - tagEnd - 1));
+        out += "</v></c>";
+        pos = cellEnd + 4;
+    }
+    out += xml.mid(pos);
+    xml = out;
+    return true;
+}
+
+int activeTabOf(const QByteArray &workbookXml)
+{
+    static const QRegularExpression activeTab(QStringLiteral("<(?:\\w+:)?workbookView\\b[^>]*\\bactiveTab=\"(\\d{1,5})\""));
+    const auto m = activeTab.match(QString::fromUtf8(workbookXml.left(1 << 20)));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+PreparedXlsx prepareXlsx(const QByteArray &file)
+{
+    PreparedXlsx prepared{file, -1};
+    if (declaredUnpackedSize(file) > kMaxUnpacked)
+        throw SheetError(QStringLiteral("压缩包解开后过大"));
+    try {
+        orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t *>(file.constData()), size_t(file.size()));
+        orcus::zip_archive archive(&stream);
+        archive.load();
+        QList<QPair<QByteArray, QByteArray>> entries;
+        bool changed = false;
+        std::vector<unsigned char> buffer;
+        for (size_t i = 0; i < archive.get_file_entry_count(); ++i) {
+            const std::string_view name = archive.get_file_entry_name(i);
+            buffer.clear();
+            if (!archive.read_file_entry(name, buffer))
+                return prepared; // liborcus will report the damage
+            const QByteArray entryName(name.data(), qsizetype(name.size()));
+            QByteArray data(reinterpret_cast<const char *>(buffer.data()), qsizetype(buffer.size()));
+            const QString nameText = QString::fromUtf8(entryName);
+            if (nameText.endsWith(QLatin1String(".rels")))
+                changed = rewriteRelationships(nameText, data) || changed;
+            else if (nameText.startsWith(QLatin1String("xl/worksheets/")) && nameText.endsWith(QLatin1String(".xml")))
+                changed = rewriteInlineStrings(data) || changed;
+            else if (nameText == QLatin1String("xl/workbook.xml"))
+                prepared.activeTab = activeTabOf(data);
+            entries.append({entryName, data});
+        }
+        if (changed)
+            prepared.package = storedZip(entries);
+    } catch (const std::exception &) {
+        // Not a readable archive: liborcus reports it when it reads the original.
+    }
+    return prepared;
+}
+
+} // namespace sheet
