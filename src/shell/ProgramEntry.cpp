@@ -1,0 +1,33 @@
+#include "shell/ProgramEntry.h"
+
+#include "data/Udm.h"
+#include "main/UbkMainFrm.h"
+#include "platform/Dialogs.h"
+#include "platform/SingleInstance.h"
+#include "shell/uloginfrm.h"
+
+#include <QApplication>
+#include <QPointer>
+
+int RunTavrin(platform::SingleInstance *guard)
+{
+    QPointer<TbkMainFrm> mainForm = new TbkMainFrm();
+    if (guard)
+        guard->listen([mainForm] { platform::RaiseWindow(mainForm); });
+    dm = new Tdm();
+
+    if (platform::ShowModalForm<Tloginfrm>(nullptr) == QDialog::Accepted) {
+        mainForm->show();
+        QApplication::exec();
+    } else {
+        platform::ProcessMessages();
+        delete mainForm;
+        platform::ProcessMessages();
+        QApplication::quit();
+    }
+    // The main window goes before the data module whose connection its queries use.
+    delete mainForm;
+    delete dm;
+    dm = nullptr;
+    return 0;
+}

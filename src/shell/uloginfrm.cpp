@@ -1,0 +1,188 @@
+#include "shell/uloginfrm.h"
+
+#include "calendar/DateTable.h"
+#include "data/Udm.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "shell/LoginPictures.h"
+#include "shell/LoginRules.h"
+
+#include "widgets/CaptionLabel.h"
+#include "widgets/TFlatCheckBox.h"
+#include "widgets/TFlatPanel.h"
+#include "widgets/TSpinEdit.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+#include <exception>
+
+std::function<QDate()> Tloginfrm::Today = [] { return QDate::currentDate(); };
+
+Tloginfrm::Tloginfrm(QWidget *owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("loginfrm"));
+    setWindowTitle(QString());
+    setFont(QFont(QStringLiteral("宋体"), 9));
+    setFixedSize(465, 207);
+    buildControls();
+
+    // 确定 first, so it holds the focus when the dialog opens.
+    setTabOrder(BitBtn1, BitBtn2);
+    setTabOrder(BitBtn2, clnd);
+    setTabOrder(clnd, ndBox);
+    setTabOrder(ndBox, Cbox);
+    setTabOrder(Cbox, password);
+    BitBtn1->setFocus();
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+
+    connect(Cbox, &QComboBox::currentIndexChanged, this, &Tloginfrm::CboxChange);
+    connect(BitBtn1, &QPushButton::clicked, this, &Tloginfrm::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &Tloginfrm::BitBtn2Click);
+}
+
+void Tloginfrm::buildControls()
+{
+    FlatPanel1 = new TFlatPanel(this);
+    FlatPanel1->setObjectName(QStringLiteral("FlatPanel1"));
+    FlatPanel1->setGeometry(0, 0, 465, 41);
+    FlatPanel1->setColor(palette().color(QPalette::Window));
+
+    Image1 = new QLabel(FlatPanel1);
+    Image1->setGeometry(10, 4, 32, 32);
+    Image1->setPixmap(LoginPanelPicture());
+
+    Label1 = new QLabel(QStringLiteral("系统登陆"), FlatPanel1);
+    QFont titleFont(QStringLiteral("宋体"), 15);
+    titleFont.setBold(true);
+    Label1->setFont(titleFont);
+    Label1->setGeometry(52, 5, 200, 31);
+
+    clnd = new TSpinEdit(this, kFirstWorkYear, kLastWorkYear);
+    clnd->setObjectName(QStringLiteral("clnd"));
+    QFont yearFont(QStringLiteral("幼圆"), 10);
+    yearFont.setBold(true);
+    clnd->setFont(yearFont);
+    clnd->setGeometry(114, 60, 96, 24);
+    new TCaptionLabel(clnd, QStringLiteral("处理年度"), TLabelPosition::Left, 6);
+
+    ndBox = new TFlatCheckBox(QStringLiteral("初始年度"), this);
+    ndBox->setObjectName(QStringLiteral("ndBox"));
+    ndBox->setGeometry(250, 61, 100, 22);
+    ndBox->setEnabled(false);
+
+    Cbox = new TLabeledComboBox(QStringLiteral("登陆身份  "), this, TLabelPosition::Left);
+    Cbox->setObjectName(QStringLiteral("Cbox"));
+    Cbox->EditLabel()->setPosition(TLabelPosition::Left, 0);
+    Cbox->setGeometry(114, 100, 96, 24);
+    Cbox->addItems({QStringLiteral("操作员"), QStringLiteral("管理员"), QStringLiteral("系统员")});
+    Cbox->setCurrentIndex(-1);
+
+    password = new TLabeledEdit(QStringLiteral("密码 "), this, TLabelPosition::Left);
+    password->setObjectName(QStringLiteral("password"));
+    password->EditLabel()->setPosition(TLabelPosition::Left, 0);
+    password->setGeometry(290, 100, 140, 24);
+    password->setEchoMode(QLineEdit::Password);
+    password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
+    resetPassword(false);
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setGeometry(8, 146, 449, 2);
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+
+    BitBtn1 = new QPushButton(OkButtonGlyph(), QStringLiteral("确定"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(262, 162, 85, 29);
+    BitBtn1->setDefault(true);
+
+    BitBtn2 = new QPushButton(ExitButtonGlyph(), QStringLiteral("退出"), this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn2->setGeometry(360, 162, 85, 29);
+}
+
+void Tloginfrm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        FormShow();
+    }
+}
+
+void Tloginfrm::FormShow()
+{
+    clnd->setValue(ClampWorkYear(DefaultWorkYear(Today())));
+}
+
+void Tloginfrm::resetPassword(bool shown)
+{
+    password->clear();
+    password->setVisible(shown);
+    // Before the dialog is first shown, hiding sends no event the caption could follow.
+    password->EditLabel()->setVisible(shown);
+}
+
+void Tloginfrm::CboxChange()
+{
+    const int role = Cbox->currentIndex();
+    // Administrators reach UserRole 1 only through their code at OK.
+    GP.UserRole = role == RoleSystem ? RoleSystem : RoleOperator;
+    resetPassword(role == RoleAdministrator || role == RoleSystem);
+    ndBox->setChecked(false);
+    ndBox->setEnabled(role == RoleSystem);
+}
+
+void Tloginfrm::setButtonsEnabled(bool enabled)
+{
+    BitBtn1->setEnabled(enabled);
+    BitBtn2->setEnabled(enabled);
+}
+
+void Tloginfrm::BitBtn1Click()
+{
+    if (!QFileInfo(GP.DatabasePath).isFile()) {
+        platform::ShowPrompt(this, QStringLiteral("系统目录无数据库文件,请与系统员联系..."));
+        return;
+    }
+    const int role = Cbox->currentIndex();
+    if (role == RoleAdministrator || role == RoleSystem) {
+        if (!CodeAccepted(role, password->text())) {
+            platform::ShowPrompt(this, QStringLiteral("密码输入错误..."));
+            return;
+        }
+        GP.UserRole = role;
+    } else if (role == RoleOperator) {
+        GP.UserRole = RoleOperator;
+    }
+
+    dm->ADOConnection.setConnectionString(GP.ConnectionText);
+    setButtonsEnabled(false);
+    platform::ProcessMessages();
+    try {
+        dm->ADOConnection.open();
+        GP.WorkYear = clnd->value();
+        if (ndBox->isChecked() && !BuildDateTable(GP.WorkYear)) {
+            platform::ShowPrompt(this, QStringLiteral("初始年度出现异常->") + GP.LastError);
+            setButtonsEnabled(true);
+            return;
+        }
+    } catch (const std::exception &error) {
+        platform::ShowPrompt(this, QStringLiteral("连接数据库失败->")
+                                       + platform::ExceptionMessage(error));
+        setButtonsEnabled(true);
+        return;
+    }
+    done(QDialog::Accepted);
+}
+
+void Tloginfrm::BitBtn2Click()
+{
+    done(QDialog::Rejected);
+}

@@ -1,0 +1,450 @@
+#include "TestDatabase.h"
+#include "data/Udm.h"
+#include "platform/TestHooks.h"
+#include "platform/TestMain.h"
+#include "main/UbkMainFrm.h"
+#include "shell/LoginRules.h"
+#include "shell/ProgramEntry.h"
+#include "shell/uloginfrm.h"
+#include "calendar/DateTable.h"
+#include "widgets/CaptionLabel.h"
+#include "widgets/TFlatPanel.h"
+#include "widgets/TFlatCheckBox.h"
+#include "widgets/TSpinEdit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+using platform::TestHooks;
+
+namespace {
+
+const QString kNoFile = QStringLiteral("系统目录无数据库文件,请与系统员联系...");
+const QString kWrongCode = QStringLiteral("密码输入错误...");
+
+// The login as the program shows it, without blocking: created, shown, driven by the test.
+struct ShownLogin {
+    ShownLogin() { form.show(); }
+    void chooseRole(int role) { form.Cbox->setCurrentIndex(role); }
+    void pressOk() { form.BitBtn1->click(); }
+    bool accepted() const { return !form.isVisible() && form.result() == QDialog::Accepted; }
+    bool stillOpen() const { return form.isVisible(); }
+    Tloginfrm form;
+};
+
+int calendarRows()
+{
+    return CountRows(QStringLiteral("select cbrq from rqdzb"));
+}
+
+// Notes every showing of a main window; closes it once shown when asked to, which ends the loop.
+class MainWindowWatch : public QObject {
+public:
+    explicit MainWindowWatch(bool closeWhenShown) : m_close(closeWhenShown)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~MainWindowWatch() override { qApp->removeEventFilter(this); }
+    int shown = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *mainForm = qobject_cast<TbkMainFrm *>(watched);
+        if (mainForm && event->type() == QEvent::Show) {
+            ++shown;
+            if (m_close)
+                QTimer::singleShot(0, mainForm, [mainForm] {
+                    mainForm->close();
+                    QCoreApplication::quit();
+                });
+        }
+        return false;
+    }
+
+private:
+    bool m_close;
+};
+
+int mainWindowsAlive()
+{
+    int n = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        n += qobject_cast<TbkMainFrm *>(w) != nullptr;
+    return n;
+}
+
+} // namespace
+
+class TestShell : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        TestHooks::clear();
+        m_db = std::make_unique<TestDatabase>();
+        QVERIFY(m_db->ok());
+        GP.UserRole = 0;
+        GP.WorkYear = 0;
+        Tloginfrm::Today = [] { return QDate(2012, 3, 15); };
+    }
+    void cleanup() { m_db.reset(); }
+
+    void defaultYearTurnsOnFirstJuly()
+    {
+        QCOMPARE(DefaultWorkYear(QDate(2015, 1, 1)), 2015);
+        QCOMPARE(DefaultWorkYear(QDate(2015, 6, 30)), 2015);
+        QCOMPARE(DefaultWorkYear(QDate(2015, 7, 1)), 2016);
+        QCOMPARE(DefaultWorkYear(QDate(2015, 12, 31)), 2016);
+
+        const QList<QPair<QDate, int>> cases = {
+            {QDate(2012, 6, 30), 2012}, {QDate(2012, 7, 1), 2013},
+            {QDate(2005, 3, 1), 2009},  {QDate(2025, 7, 1), 2025},   // 2026 clamped
+            {QDate(2031, 1, 1), 2025},  {QDate(2008, 7, 1), 2009},
+        };
+        for (const auto &[today, expected] : cases) {
+            Tloginfrm::Today = [today] { return today; };
+            ShownLogin login;
+            QVERIFY2(login.form.clnd->value() == expected, qPrintable(today.toString(Qt::ISODate)));
+        }
+    }
+
+    void layoutAndStartState()
+    {
+        ShownLogin login;
+        Tloginfrm &f = login.form;
+        QCOMPARE(f.size(), QSize(465, 207));
+        QCOMPARE(f.minimumSize(), f.maximumSize());
+        QVERIFY(f.windowTitle().isEmpty());
+        QVERIFY(!(f.windowFlags() & Qt::WindowSystemMenuHint));
+        QVERIFY(!(f.windowFlags() & Qt::WindowCloseButtonHint));
+        QCOMPARE(f.font().family(), QStringLiteral("宋体"));
+        QCOMPARE(f.FlatPanel1->geometry(), QRect(0, 0, 465, 41));
+        QCOMPARE(f.clnd->minimum(), 2009);
+        QCOMPARE(f.clnd->maximum(), 2025);
+        QCOMPARE(f.clnd->value(), 2012);
+        QCOMPARE(f.Cbox->currentIndex(), -1);
+        QCOMPARE(f.Cbox->count(), 3);
+        QCOMPARE(f.Cbox->itemText(0), QStringLiteral("操作员"));
+        QCOMPARE(f.Cbox->itemText(1), QStringLiteral("管理员"));
+        QCOMPARE(f.Cbox->itemText(2), QStringLiteral("系统员"));
+        QCOMPARE(f.Cbox->EditLabel()->text(), QStringLiteral("登陆身份  "));
+        QCOMPARE(f.password->EditLabel()->text(), QStringLiteral("密码 "));
+        QVERIFY(f.password->isHidden());
+        QVERIFY(f.password->EditLabel()->isHidden());
+        QVERIFY(!f.ndBox->isEnabled());
+        QVERIFY(!f.ndBox->isChecked());
+        QVERIFY(f.BitBtn1->isDefault());
+        QCOMPARE(f.focusWidget(), f.BitBtn1);
+
+        // Tab order: 确定, 退出, the year, 初始年度, the role list, the code.
+        QList<QWidget *> chain;
+        QWidget *w = f.BitBtn1;
+        do {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->parentWidget() == &f)
+                chain << w;
+            w = w->nextInFocusChain();
+        } while (w != f.BitBtn1 && chain.size() < 20);
+        const QList<QWidget *> expected = {f.BitBtn1, f.BitBtn2, f.clnd, f.ndBox, f.Cbox, f.password};
+        QCOMPARE(chain.mid(0, expected.size()), expected);
+
+        // Every control and caption lies inside the client area, the code's too once shown.
+        login.chooseRole(RoleAdministrator);
+        QVERIFY(f.password->EditLabel()->isVisible());
+        for (QWidget *child : f.findChildren<QWidget *>()) {
+            if (child->isWindow() || child->parentWidget() != &f || !child->isVisible())
+                continue;
+            QVERIFY2(f.rect().contains(child->geometry()),
+                     qPrintable(QStringLiteral("%1 %2 %3,%4 %5x%6").arg(child->metaObject()->className(), child->objectName()).arg(child->x()).arg(child->y()).arg(child->width()).arg(child->height())));
+        }
+    }
+
+    void missingFileComesBeforeTheRoleCheck()
+    {
+        GP.DatabasePath = m_db->folder() + QStringLiteral("/none/bkdata.mdb");
+        ShownLogin login;
+        login.chooseRole(RoleAdministrator);
+        login.form.password->setText(QStringLiteral("wrong"));
+        login.pressOk();
+        QCOMPARE(TestHooks::messageCount(), 1);
+        const platform::ShownMessage m = TestHooks::lastMessage();
+        QCOMPARE(m.text, kNoFile);
+        QCOMPARE(m.caption, QStringLiteral("提示"));
+        QCOMPARE(m.icon, platform::Icon::Warning);
+        QCOMPARE(m.owner.data(), &login.form);
+        QVERIFY(login.stillOpen());
+        QVERIFY(login.form.BitBtn1->isEnabled());
+
+        // The file copied into place: OK again goes on to the code check.
+        GP.DatabasePath = m_db->path();
+        login.pressOk();
+        QCOMPARE(TestHooks::lastMessage().text, kWrongCode);
+    }
+
+    void wrongCodeKeepsTheText()
+    {
+        ShownLogin login;
+        login.chooseRole(RoleAdministrator);
+        login.form.password->setText(QStringLiteral("9261"));
+        login.pressOk();
+        QCOMPARE(TestHooks::lastMessage().text, kWrongCode);
+        QCOMPARE(TestHooks::lastMessage().caption, QStringLiteral("提示"));
+        QCOMPARE(login.form.password->text(), QStringLiteral("9261"));
+        QCOMPARE(GP.UserRole, 0);
+        QCOMPARE(GP.WorkYear, 0);
+        QVERIFY(login.stillOpen());
+        QVERIFY(login.form.BitBtn1->isEnabled() && login.form.BitBtn2->isEnabled());
+
+        login.chooseRole(RoleSystem);
+        login.form.password->setText(QStringLiteral("TRAVENX"));   // one character more
+        login.pressOk();
+        QCOMPARE(TestHooks::messageCount(), 2);
+        QCOMPARE(TestHooks::lastMessage().text, kWrongCode);
+        QVERIFY(login.stillOpen());
+    }
+
+    void administratorCodeGrantsRoleOne()
+    {
+        ShownLogin login;
+        login.chooseRole(RoleAdministrator);
+        QCOMPARE(GP.UserRole, 0);
+        login.form.password->setText(QStringLiteral(" 9260"));
+        login.form.clnd->setValue(2011);
+        dm->ADOConnection.close();
+        login.pressOk();
+        QVERIFY(login.accepted());
+        QCOMPARE(TestHooks::messageCount(), 0);
+        QCOMPARE(GP.UserRole, 1);
+        QCOMPARE(GP.WorkYear, 2011);
+        QVERIFY(dm->ADOConnection.connected());
+    }
+
+    void lowerCaseSystemCodeBetweenBlanksIsAccepted()
+    {
+        ShownLogin login;
+        login.chooseRole(RoleSystem);
+        login.form.password->setText(QStringLiteral("  traven  "));
+        login.pressOk();
+        QVERIFY(login.accepted());
+        QCOMPARE(TestHooks::messageCount(), 0);
+        QCOMPARE(GP.UserRole, 2);
+        QCOMPARE(GP.WorkYear, 2012);
+    }
+
+    void roleChangeClearsTickAndCode()
+    {
+        ShownLogin login;
+        Tloginfrm &f = login.form;
+        login.chooseRole(RoleSystem);
+        QCOMPARE(GP.UserRole, 2);
+        QVERIFY(f.ndBox->isEnabled());
+        QVERIFY(!f.password->isHidden());
+        f.ndBox->setChecked(true);
+        f.password->setText(QStringLiteral("TRAVEN"));
+
+        login.chooseRole(RoleAdministrator);
+        QCOMPARE(GP.UserRole, 0);
+        QVERIFY(!f.ndBox->isChecked());
+        QVERIFY(!f.ndBox->isEnabled());
+        QVERIFY(f.password->text().isEmpty());
+        QVERIFY(!f.password->isHidden());
+
+        f.password->setText(QStringLiteral("9260"));
+        login.chooseRole(RoleOperator);
+        QVERIFY(f.password->text().isEmpty());
+        QVERIFY(f.password->isHidden());
+        QVERIFY(f.password->EditLabel()->isHidden());
+        QVERIFY(!f.ndBox->isEnabled());
+    }
+
+    void noRoleLogsInAsOperator()
+    {
+        ShownLogin login;
+        login.pressOk();
+        QVERIFY(login.accepted());
+        QCOMPARE(GP.UserRole, 0);
+        QCOMPARE(GP.WorkYear, 2012);
+
+        ShownLogin again;
+        again.chooseRole(RoleSystem);
+        again.form.password->setText(QStringLiteral("TRAVEN"));
+        again.chooseRole(RoleOperator);
+        again.pressOk();
+        QVERIFY(again.accepted());
+        QCOMPARE(GP.UserRole, 0);
+    }
+
+    void exitClosesWithoutOk()
+    {
+        ShownLogin login;
+        login.form.BitBtn2->click();
+        QVERIFY(!login.stillOpen());
+        QVERIFY(login.form.result() != QDialog::Accepted);
+        QCOMPARE(TestHooks::messageCount(), 0);
+    }
+
+    void calendarRebuildOnRequest()
+    {
+        ShownLogin login;
+        login.chooseRole(RoleSystem);
+        login.form.password->setText(QStringLiteral("TRAVEN"));
+        login.form.ndBox->setChecked(true);
+        login.form.clnd->setValue(2012);
+        login.pressOk();
+        QVERIFY(login.accepted());
+        QCOMPARE(calendarRows(), 366);
+        QCOMPARE(CountRows(QStringLiteral("select cbrq from rqdzb where cbrq='2012-02-29'")), 1);
+    }
+
+    void failedRebuildKeepsDialogAndConnection()
+    {
+        QVERIFY(BuildDateTable(2010));
+        QCOMPARE(calendarRows(), 365);
+        // The calendar table refuses new rows: the rebuild fails part-way and must undo itself.
+        dm->ADOConnection.execute(QStringLiteral(
+            "create trigger refuse_days before insert on rqdzb begin select raise(abort, 'rqdzb is read-only'); end"));
+
+        ShownLogin login;
+        login.chooseRole(RoleSystem);
+        login.form.password->setText(QStringLiteral("TRAVEN"));
+        login.form.ndBox->setChecked(true);
+        login.pressOk();
+        QCOMPARE(TestHooks::messageCount(), 1);
+        const platform::ShownMessage m = TestHooks::lastMessage();
+        QVERIFY2(m.text.startsWith(QStringLiteral("初始年度出现异常->")), qPrintable(m.text));
+        QVERIFY2(m.text.contains(QStringLiteral("rqdzb is read-only")), qPrintable(m.text));
+        QCOMPARE(m.caption, QStringLiteral("提示"));
+        QVERIFY(login.stillOpen());
+        QVERIFY(login.form.BitBtn1->isEnabled() && login.form.BitBtn2->isEnabled());
+        QVERIFY(dm->ADOConnection.connected());
+        QCOMPARE(calendarRows(), 365);
+        QCOMPARE(GP.WorkYear, 2012);
+
+        // A retry repeats the whole sequence and now succeeds.
+        dm->ADOConnection.execute(QStringLiteral("drop trigger refuse_days"));
+        login.pressOk();
+        QVERIFY(login.accepted());
+        QCOMPARE(calendarRows(), 366);
+    }
+
+    void connectionFailureIsReportedAndRetryable()
+    {
+        const QString bad = m_db->folder() + QStringLiteral("/bad/bkdata.mdb");
+        QVERIFY(QDir().mkpath(m_db->folder() + QStringLiteral("/bad")));
+        QFile file(bad);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+        file.close();
+        GP.DatabasePath = bad;
+        GP.ConnectionText = ConnectionTextFor(bad);
+        ShownLogin login;
+        login.pressOk();
+        QCOMPARE(TestHooks::messageCount(), 1);
+        QVERIFY2(TestHooks::lastMessage().text.startsWith(QStringLiteral("连接数据库失败->")),
+                 qPrintable(TestHooks::lastMessage().text));
+        QVERIFY(TestHooks::lastMessage().text.size() > QStringLiteral("连接数据库失败->").size());
+        QVERIFY(login.stillOpen());
+        QVERIFY(login.form.BitBtn1->isEnabled() && login.form.BitBtn2->isEnabled());
+
+        GP.DatabasePath = m_db->path();
+        GP.ConnectionText = ConnectionTextFor(m_db->path());
+        login.pressOk();
+        QVERIFY(login.accepted());
+    }
+
+    void exitEndsTheProgramWithoutTheMainWindow()
+    {
+        m_db.reset();
+        MainWindowWatch watch(false);
+        bool mainExistedDuringLogin = false;
+        TestHooks::queueForm([&](QDialog *form) {
+            mainExistedDuringLogin = mainWindowsAlive() == 1;
+            QVERIFY(dm && !dm->ADOConnection.connected());
+            QCOMPARE(GP.DatabasePath, QDir(QCoreApplication::applicationDirPath()).filePath("bkdata.mdb"));
+            form->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
+        });
+        QCOMPARE(RunTavrin(nullptr), 0);
+        QVERIFY(mainExistedDuringLogin);
+        QCOMPARE(watch.shown, 0);
+        QCOMPARE(mainWindowsAlive(), 0);
+        QVERIFY(dm == nullptr);
+        const auto forms = TestHooks::forms();
+        QCOMPARE(forms.size(), 1);
+        QCOMPARE(forms[0].formClass, QStringLiteral("Tloginfrm"));
+        QCOMPARE(forms[0].result, int(QDialog::Rejected));
+    }
+
+    void successfulLoginShowsTheMainWindow()
+    {
+        m_db.reset();
+        TestDatabase demo(/*demo=*/true);
+        QVERIFY(demo.ok());
+        delete dm; // the program makes its own data module
+        dm = nullptr;
+        MainWindowWatch watch(true);
+        TestHooks::queueForm([&](QDialog *form) {
+            // The main window's creation step pointed at the program's folder; use the demo file.
+            GP.DatabasePath = demo.path();
+            GP.ConnectionText = ConnectionTextFor(demo.path());
+            auto *login = static_cast<Tloginfrm *>(form);
+            login->Cbox->setCurrentIndex(RoleAdministrator);
+            login->password->setText(QStringLiteral("9260"));
+            QCOMPARE(watch.shown, 0);
+            login->BitBtn1->click();
+        });
+        QCOMPARE(RunTavrin(nullptr), 0);
+        QCOMPARE(watch.shown, 1);
+        QCOMPARE(GP.UserRole, 1);
+        QCOMPARE(mainWindowsAlive(), 0);
+        QVERIFY(dm == nullptr);
+    }
+
+    void secondStartRaisesTheFirstAndEnds()
+    {
+        QTemporaryDir tmp;
+        QVERIFY(tmp.isValid());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), tmp.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.start(QStringLiteral(TAVRIN_EXE), {});
+        QVERIFY(first.waitForStarted());
+        // The first copy listens once its main window exists (it then waits in the login).
+        QVERIFY(QTest::qWaitFor(
+            [&] { return !QDir(tmp.path()).entryList({"tavrin-*.socket"}, QDir::System).isEmpty(); },
+            30000));
+
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral(TAVRIN_EXE), {});
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        first.kill();
+        QVERIFY(first.waitForFinished(30000));
+        // After a crash the next start is a first copy again: it stays up in its login.
+        QProcess successor;
+        successor.setProcessEnvironment(env);
+        successor.start(QStringLiteral(TAVRIN_EXE), {});
+        QVERIFY(successor.waitForStarted());
+        QVERIFY(!successor.waitForFinished(1500));
+        successor.kill();
+        QVERIFY(successor.waitForFinished(30000));
+    }
+
+private:
+    std::unique_ptr<TestDatabase> m_db;
+};
+
+TAVRIN_TEST_MAIN(TestShell)
+#include "tst_shell.moc"
