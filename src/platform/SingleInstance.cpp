@@ -65,8 +65,14 @@ SingleInstance::SingleInstance(const QString &key)
 
 SingleInstance::~SingleInstance()
 {
+    stopListening();
+}
+
+void SingleInstance::stopListening()
+{
     if (m_server)
         m_server->close();
+    m_server.reset();
 }
 
 bool SingleInstance::claim()

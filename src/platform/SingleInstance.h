@@ -32,6 +32,8 @@ public:
     bool signalRunningCopy();
     // Starts answering later starts (needs the application object). False if listening failed.
     bool listen(std::function<void()> raiseRequested);
+    // Stops answering (before the application object goes); the lock stays until destruction.
+    void stopListening();
 
     QString lockFilePath() const { return m_lockPath; }
     QString socketPath() const { return m_socketPath; }

@@ -25,6 +25,8 @@ int RunTavrin(platform::SingleInstance *guard)
         platform::ProcessMessages();
         QApplication::quit();
     }
+    if (guard)
+        guard->stopListening();
     // The main window goes before the data module whose connection its queries use.
     delete mainForm;
     delete dm;

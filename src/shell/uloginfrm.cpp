@@ -6,7 +6,6 @@
 #include "platform/Dialogs.h"
 #include "shell/LoginPictures.h"
 #include "shell/LoginRules.h"
-
 #include "widgets/CaptionLabel.h"
 #include "widgets/TFlatCheckBox.h"
 #include "widgets/TFlatPanel.h"
