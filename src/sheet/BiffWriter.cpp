@@ -429,7 +429,7 @@ QByteArray writeXls(const WorkbookModel &model)
     }
     for (const auto &s : sst.strings)
         if (s.size() > 0xFFFF)
-            throw SheetError(QStringLiteral("单元格文本过长，无法存为Excel 97-2003格式"));
+            throw SheetError(QStringLiteral("单元格文本过长，不能存为Excel 97-2003格式"));
 
     QByteArray out;
     putRecord(out, Bof, Body().u16(kBiff8).u16(kGlobals).u16(0x0DBB).u16(0x07CC).u32(0).u32(6));
@@ -467,8 +467,9 @@ QByteArray writeXls(const WorkbookModel &model)
     putU16Record(out, UsesElfs, 0);
     std::vector<qsizetype> sheetOffsets;
     for (const auto &sheet : model.sheets) {
-        if (sheet->name.isEmpty() || sheet->name.size() > 31)
-            throw SheetError(QStringLiteral("工作表名称“%1”不能存为Excel 97-2003格式（应为1到31个字符）").arg(sheet->name));
+        const QString problem = sheetNameProblem(sheet->name);
+        if (!problem.isEmpty())
+            throw SheetError(problem);
         Body b;
         b.u32(0).u8(0).u8(0);
         putText(b, sheet->name, true);

@@ -9,14 +9,15 @@
 
 namespace sheet {
 
-// BIFF8 (Excel 97-2003) in an OLE2 compound file: .xls and .et.
+// BIFF8 (Excel 97-2003) in an OLE2 compound file: .xls and .et. The writer's
+// messages name the problem only; saveWorkbook adds the file.
 WorkbookModel readXls(const QByteArray &file, const QString &fileName);
 QByteArray writeXls(const WorkbookModel &model);
 
 // Office Open XML: read through liborcus, written with libxlsxwriter (to a path, since
-// libxlsxwriter writes files only).
+// libxlsxwriter writes files only; messages name fileName).
 WorkbookModel readXlsx(const QByteArray &file, const QString &fileName);
-void writeXlsx(const WorkbookModel &model, const QString &path);
+void writeXlsx(const WorkbookModel &model, const QString &path, const QString &fileName);
 
 // OpenDocument spreadsheet, read through liborcus.
 WorkbookModel readOds(const QByteArray &file, const QString &fileName);

@@ -56,7 +56,7 @@ void writeXlsxAtomically(const WorkbookModel &model, const QString &fileName)
     if (!temporary.open())
         throw SheetError(QStringLiteral("无法保存文件“%1”：%2").arg(fileName, temporary.errorString()));
     temporary.close();
-    writeXlsx(model, temporary.fileName());
+    writeXlsx(model, temporary.fileName(), fileName);
     QFile::setPermissions(temporary.fileName(),
                           target.exists() ? target.permissions()
                                           : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
@@ -112,7 +112,16 @@ WorkbookModel loadWorkbook(const QString &fileName)
 void saveWorkbook(const WorkbookModel &model, const QString &fileName)
 {
     switch (fileKindOf(fileName)) {
-    case FileKind::Xls: writeAtomically(fileName, writeXls(model)); return;
+    case FileKind::Xls: {
+        QByteArray bytes;
+        try {
+            bytes = writeXls(model);
+        } catch (const SheetError &error) {
+            throw SheetError(QStringLiteral("无法保存文件“%1”：%2").arg(fileName, error.message()));
+        }
+        writeAtomically(fileName, bytes);
+        return;
+    }
     case FileKind::Xlsx: writeXlsxAtomically(model, fileName); return;
     default:
         throw SheetError(QStringLiteral("无法保存文件“%1”：只能保存为.xls、.et或.xlsx文件").arg(fileName));

@@ -42,7 +42,7 @@ QString styleText(const CellStyle &s)
 
 } // namespace
 
-QString dumpWorkbook(const WorkbookModel &model)
+QString dumpWorkbook(const WorkbookModel &model, bool everyStyle)
 {
     QStringList lines;
     lines << QStringLiteral("sheets %1 active %2").arg(model.sheets.size()).arg(model.activeSheet + 1);
@@ -56,7 +56,7 @@ QString dumpWorkbook(const WorkbookModel &model)
         for (const auto &[key, cell] : sheet.cells()) {
             QString line = QStringLiteral("%1/%2/%3:").arg(number).arg(SheetModel::rowOf(key)).arg(SheetModel::columnOf(key))
                            + valueText(cell.value);
-            if (cell.style != 0)
+            if (everyStyle || cell.style != 0)
                 line += QLatin1Char(' ') + styleText(model.styles.at(cell.style));
             lines << line;
         }

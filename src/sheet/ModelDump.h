@@ -10,7 +10,8 @@
 //   1/2/3:number:12.5
 //
 // Cells are listed sheet by sheet in row-major order; the style is given only when it
-// differs from the default. Texts are quoted with \" \\ \n \r \t escaped.
+// differs from the default, or for every cell with everyStyle. Texts are quoted with
+// \" \\ \n \r \t escaped.
 
 #include "WorkbookModel.h"
 
@@ -18,6 +19,6 @@
 
 namespace sheet {
 
-QString dumpWorkbook(const WorkbookModel &model);
+QString dumpWorkbook(const WorkbookModel &model, bool everyStyle = false);
 
 } // namespace sheet

@@ -21,10 +21,18 @@ namespace {
 // enough that a hostile size field cannot exhaust memory.
 constexpr gsf_off_t kMaxStreamSize = 256 * 1024 * 1024;
 
+void ignoreMessage(const gchar *, GLogLevelFlags, const gchar *, gpointer) {}
+
 void initGsf()
 {
     static std::once_flag once;
-    std::call_once(once, [] { gsf_init(); });
+    std::call_once(once, [] {
+        gsf_init();
+        // Damaged compound files make libgsf print warnings; we report the damage
+        // ourselves, with the file's name.
+        g_log_set_handler("libgsf:msole", GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_MESSAGE),
+                          ignoreMessage, nullptr);
+    });
 }
 
 struct GObjectUnref {

@@ -489,6 +489,7 @@ void SheetImport::set_sheet_active()
 }
 
 const QString kXlsxKind = QStringLiteral("有效的.xlsx工作簿");
+const QString kOdsKind = QStringLiteral("有效的.ods工作簿");
 
 QString damagedText(const QString &fileName, const QString &why)
 {
@@ -544,9 +545,14 @@ WorkbookModel readXlsx(const QByteArray &file, const QString &fileName)
 
 WorkbookModel readOds(const QByteArray &file, const QString &fileName)
 {
+    try {
+        checkUnpackedSize(file);
+    } catch (const SheetError &error) {
+        throw SheetError(damagedText(fileName, kOdsKind) + QStringLiteral("（%1）").arg(error.message()));
+    }
     Importer importer;
     orcus::orcus_ods filter(&importer);
-    return run(filter, importer, file, fileName, QStringLiteral("有效的.ods工作簿"));
+    return run(filter, importer, file, fileName, kOdsKind);
 }
 
 WorkbookModel readCsv(const QByteArray &file, const QString &fileName, const QString &sheetName)

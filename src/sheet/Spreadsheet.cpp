@@ -27,20 +27,6 @@ void checkSheet(const std::shared_ptr<detail::BookState> &book, const std::share
         throw SheetError(QStringLiteral("工作表已删除"));
 }
 
-QString sheetNameProblem(const QString &name)
-{
-    if (name.isEmpty())
-        return QStringLiteral("工作表名称不能为空");
-    if (name.size() > 31)
-        return QStringLiteral("工作表名称“%1”超过31个字符").arg(name);
-    for (QChar ch : name)
-        if (QStringLiteral(":\\/?*[]").contains(ch) || ch.unicode() < 0x20)
-            return QStringLiteral("工作表名称“%1”含有不允许的字符 : \\ / ? * [ ]").arg(name);
-    if (name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
-        return QStringLiteral("工作表名称“%1”不能以单引号开始或结束").arg(name);
-    return QString();
-}
-
 QString unusedSheetName(const WorkbookModel &model)
 {
     for (int n = int(model.sheets.size()) + 1;; ++n) {
@@ -131,7 +117,11 @@ void Range::setValue(const QString &text)
         throw SheetError(QStringLiteral("单元格文本超过%1个字符").arg(kMaxTextLength));
     CellData &cell = touch();
     if (text.isEmpty()) {
-        cell.value = CellValue();
+        // An emptied cell without a format of its own is no longer part of the sheet.
+        if (cell.style == 0)
+            m_sheet->erase(m_row, m_column);
+        else
+            cell.value = CellValue();
         return;
     }
     if (m_book->model.styles.at(cell.style).numberFormat != QLatin1String("@")) {

@@ -100,7 +100,8 @@ private:
 class Range {
 public:
     CellValue Value() const;
-    // Like typing into the cell: "" empties it; in a cell whose format is not "@" a text
+    // Like typing into the cell: "" empties it (a cell without a format of its own then
+    // leaves the used range); in a cell whose format is not "@" a text
     // that reads as a number (see typedNumber) is stored as that number; else the text.
     void setValue(const QString &text);
     void setValue(double number);

@@ -84,6 +84,7 @@ public:
     const CellData *find(int row, int column) const;
     // The cell at (row, column), created empty with the default style when missing.
     CellData &touch(int row, int column);
+    void erase(int row, int column) { m_cells.erase(keyOf(row, column)); }
     CellExtent extent() const;
     size_t cellCount() const { return m_cells.size(); }
 
@@ -96,6 +97,11 @@ public:
 private:
     std::map<std::uint64_t, CellData> m_cells;
 };
+
+// Why a sheet cannot have this name (empty, over 31 characters, one of : \ / ? * [ ],
+// an apostrophe at either end), or an empty text when it can. Uniqueness is the
+// workbook's matter.
+QString sheetNameProblem(const QString &name);
 
 class WorkbookModel {
 public:

@@ -19,7 +19,7 @@ namespace {
 
 // Unpacked parts beyond this are refused: protects against archives that inflate to
 // many times their size.
-constexpr quint64 kMaxUnpacked = 1024ull * 1024 * 1024;
+constexpr quint64 kMaxUnpacked = 512ull * 1024 * 1024;
 
 quint16 le16(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint16>(b.constData() + at); }
 quint32 le32(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); }
@@ -250,11 +250,16 @@ int activeTabOf(const QByteArray &workbookXml)
 
 } // namespace
 
+void checkUnpackedSize(const QByteArray &zip)
+{
+    if (declaredUnpackedSize(zip) > kMaxUnpacked)
+        throw SheetError(QStringLiteral("压缩包解开后过大"));
+}
+
 PreparedXlsx prepareXlsx(const QByteArray &file)
 {
     PreparedXlsx prepared{file, -1};
-    if (declaredUnpackedSize(file) > kMaxUnpacked)
-        throw SheetError(QStringLiteral("压缩包解开后过大"));
+    checkUnpackedSize(file);
     try {
         orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t *>(file.constData()), size_t(file.size()));
         orcus::zip_archive archive(&stream);

@@ -17,4 +17,8 @@ struct PreparedXlsx {
 // parts would unpack to more than we accept.
 PreparedXlsx prepareXlsx(const QByteArray &file);
 
+// Throws SheetError (without a file name) when the directory of a zip archive declares
+// parts larger than we accept: liborcus would set aside that much memory.
+void checkUnpackedSize(const QByteArray &zip);
+
 } // namespace sheet

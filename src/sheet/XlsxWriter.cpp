@@ -28,15 +28,15 @@ QString failure(const QString &path, const QString &why)
     return QStringLiteral("无法保存文件“%1”：%2").arg(path, why);
 }
 
-void check(lxw_error error, const QString &path)
+void check(lxw_error error, const QString &fileName)
 {
     if (error != LXW_NO_ERROR)
-        throw SheetError(failure(path, QString::fromUtf8(lxw_strerror(error))));
+        throw SheetError(failure(fileName, QString::fromUtf8(lxw_strerror(error))));
 }
 
 } // namespace
 
-void writeXlsx(const WorkbookModel &model, const QString &path)
+void writeXlsx(const WorkbookModel &model, const QString &path, const QString &fileName)
 {
     if (model.sheets.empty())
         throw SheetError(QStringLiteral("工作簿中没有工作表，无法保存"));
@@ -44,7 +44,7 @@ void writeXlsx(const WorkbookModel &model, const QString &path)
     const QByteArray file = QFile::encodeName(path);
     std::unique_ptr<lxw_workbook, WorkbookCloser> workbook(workbook_new_opt(file.constData(), &options));
     if (!workbook)
-        throw SheetError(failure(path, QStringLiteral("无法创建工作簿")));
+        throw SheetError(failure(fileName, QStringLiteral("无法创建工作簿")));
 
     std::vector<lxw_format *> formats(model.styles.size(), nullptr);
     auto formatOf = [&](std::uint32_t style) {
@@ -60,16 +60,21 @@ void writeXlsx(const WorkbookModel &model, const QString &path)
         return format;
     };
 
+    for (const auto &sheet : model.sheets) {
+        const QString problem = sheetNameProblem(sheet->name);
+        if (!problem.isEmpty())
+            throw SheetError(failure(fileName, problem));
+    }
     const int active = std::clamp(model.activeSheet, 0, int(model.sheets.size()) - 1);
     for (size_t i = 0; i < model.sheets.size(); ++i) {
         const SheetModel &sheet = *model.sheets[i];
         lxw_worksheet *ws = workbook_add_worksheet(workbook.get(), sheet.name.toUtf8().constData());
         if (!ws)
-            throw SheetError(failure(path, QStringLiteral("工作表名称“%1”不能用于.xlsx文件").arg(sheet.name)));
+            throw SheetError(failure(fileName, QStringLiteral("工作表名称“%1”不能用于.xlsx文件").arg(sheet.name)));
         if (int(i) == active)
             worksheet_activate(ws);
         for (const auto &[column, width] : sheet.columnWidths)
-            check(worksheet_set_column(ws, lxw_col_t(column - 1), lxw_col_t(column - 1), width, nullptr), path);
+            check(worksheet_set_column(ws, lxw_col_t(column - 1), lxw_col_t(column - 1), width, nullptr), fileName);
         for (const auto &[key, cell] : sheet.cells()) {
             const auto row = lxw_row_t(SheetModel::rowOf(key) - 1);
             const auto col = lxw_col_t(SheetModel::columnOf(key) - 1);
@@ -77,27 +82,27 @@ void writeXlsx(const WorkbookModel &model, const QString &path)
             const CellValue &v = cell.value;
             switch (v.type()) {
             case CellValue::Type::Text:
-                check(worksheet_write_string(ws, row, col, v.textPayload().toUtf8().constData(), format), path);
+                check(worksheet_write_string(ws, row, col, v.textPayload().toUtf8().constData(), format), fileName);
                 break;
             case CellValue::Type::Number:
             case CellValue::Type::Date:
-                check(worksheet_write_number(ws, row, col, v.numberPayload(), format), path);
+                check(worksheet_write_number(ws, row, col, v.numberPayload(), format), fileName);
                 break;
             case CellValue::Type::Boolean:
-                check(worksheet_write_boolean(ws, row, col, v.numberPayload() != 0, format), path);
+                check(worksheet_write_boolean(ws, row, col, v.numberPayload() != 0, format), fileName);
                 break;
             case CellValue::Type::Error:
                 check(worksheet_write_formula_str(ws, row, col, ("=" + v.textPayload()).toUtf8().constData(), format,
-                                                  v.textPayload().toUtf8().constData()), path);
+                                                  v.textPayload().toUtf8().constData()), fileName);
                 break;
             case CellValue::Type::Empty:
-                check(worksheet_write_blank(ws, row, col, format), path);
+                check(worksheet_write_blank(ws, row, col, format), fileName);
                 break;
             }
         }
     }
     const lxw_error error = workbook_close(workbook.release());
-    check(error, path);
+    check(error, fileName);
 }
 
 } // namespace sheet
