@@ -34,13 +34,27 @@ public:
         bytes.append(char(v & 0xFF));
         return *this;
     }
-    Body &u16(unsigned v) { return u8(v).u8(v >> 8); }
-    Body &u32(std::uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
+    Body &u16(unsigned v)
+    {
+        const char b[2] = {char(v & 0xFF), char((v >> 8) & 0xFF)};
+        bytes.append(b, 2);
+        return *this;
+    }
+    Body &u32(std::uint32_t v)
+    {
+        char b[4];
+        qToLittleEndian<quint32>(v, b);
+        bytes.append(b, 4);
+        return *this;
+    }
     Body &f64(double v)
     {
         quint64 bits;
         std::memcpy(&bits, &v, sizeof bits);
-        return u32(std::uint32_t(bits)).u32(std::uint32_t(bits >> 32));
+        char b[8];
+        qToLittleEndian<quint64>(bits, b);
+        bytes.append(b, 8);
+        return *this;
     }
     Body &zeros(int n)
     {
@@ -54,13 +68,31 @@ public:
         if (count < 0)
             count = s.size() - from;
         const QChar *p = s.constData() + from;
+        const qsizetype start = bytes.size();
+        bytes.resize(start + count * (compressed ? 1 : 2));
+        char *out = bytes.data() + start;
         for (qsizetype i = 0; i < count; ++i) {
-            if (compressed)
-                u8(p[i].unicode());
-            else
-                u16(p[i].unicode());
+            const char16_t ch = p[i].unicode();
+            if (compressed) {
+                *out++ = char(ch);
+            } else {
+                *out++ = char(ch & 0xFF);
+                *out++ = char(ch >> 8);
+            }
         }
         return *this;
+    }
+    // A whole record written in place: begin() puts its header, end() its length.
+    qsizetype begin(std::uint16_t type)
+    {
+        const qsizetype at = bytes.size();
+        u16(type).u16(0);
+        return at;
+    }
+    void end(qsizetype at)
+    {
+        Q_ASSERT(bytes.size() - at - 4 <= kMaxRecordData);
+        qToLittleEndian<quint16>(quint16(bytes.size() - at - 4), bytes.data() + at + 2);
     }
 };
 
@@ -86,9 +118,10 @@ void putText(Body &b, const QString &s, bool shortCount)
 void putRecord(QByteArray &out, std::uint16_t type, const Body &body)
 {
     Q_ASSERT(body.bytes.size() <= kMaxRecordData);
-    Body head;
-    head.u16(type).u16(unsigned(body.bytes.size()));
-    out.append(head.bytes).append(body.bytes);
+    char head[4];
+    qToLittleEndian<quint16>(type, head);
+    qToLittleEndian<quint16>(quint16(body.bytes.size()), head + 2);
+    out.append(head, 4).append(body.bytes);
 }
 
 void putU16Record(QByteArray &out, std::uint16_t type, unsigned value)
@@ -228,50 +261,49 @@ struct SharedStrings {
 // SST with CONTINUE records (a string's characters may break between records; the
 // continuation then starts with its own flag byte), followed by EXTSST, which points
 // at every dsst-th string.
-void putSharedStrings(QByteArray &out, const SharedStrings &sst)
+void putSharedStrings(QByteArray &stream, const SharedStrings &sst)
 {
-    qsizetype recordStart = 0;
-    auto begin = [&](std::uint16_t type) {
-        recordStart = out.size();
-        out.append(Body().u16(type).u16(0).bytes);
+    Body out;
+    out.bytes.reserve(sst.strings.size() * 24 + 64);
+    const qsizetype base = stream.size(); // stream position of out's first byte
+    qsizetype record = out.begin(Sst);
+    auto room = [&] { return kMaxRecordData - int(out.bytes.size() - record - 4); };
+    auto next = [&] {
+        out.end(record);
+        record = out.begin(Continue);
     };
-    auto end = [&] { qToLittleEndian<quint16>(quint16(out.size() - recordStart - 4), out.data() + recordStart + 2); };
-    auto room = [&] { return kMaxRecordData - int(out.size() - recordStart - 4); };
 
     const int count = int(sst.strings.size());
     const int perBucket = std::max(8, (count + 127) / 128);
     Body ext;
     ext.u16(unsigned(perBucket));
 
-    begin(Sst);
-    out.append(Body().u32(sst.uses).u32(std::uint32_t(count)).bytes);
+    out.u32(sst.uses).u32(std::uint32_t(count));
     for (int i = 0; i < count; ++i) {
         const QString &s = sst.strings.at(i);
         const bool compressed = fitsLatin1(s);
         const int unit = compressed ? 1 : 2;
-        if (room() < 3 + (s.isEmpty() ? 0 : unit)) {
-            end();
-            begin(Continue);
-        }
+        if (room() < 3 + (s.isEmpty() ? 0 : unit))
+            next();
         if (i % perBucket == 0)
-            ext.u32(std::uint32_t(out.size())).u16(unsigned(out.size() - recordStart)).u16(0);
-        out.append(Body().u16(unsigned(s.size())).u8(compressed ? 0 : 1).bytes);
+            ext.u32(std::uint32_t(base + out.bytes.size())).u16(unsigned(out.bytes.size() - record)).u16(0);
+        out.u16(unsigned(s.size())).u8(compressed ? 0 : 1);
         qsizetype done = 0;
         while (done < s.size()) {
             const int fit = room() / unit;
             if (fit == 0) {
-                end();
-                begin(Continue);
-                out.append(char(compressed ? 0 : 1));
+                next();
+                out.u8(compressed ? 0 : 1);
                 continue;
             }
             const qsizetype take = std::min<qsizetype>(fit, s.size() - done);
-            out.append(Body().chars(s, compressed, done, take).bytes);
+            out.chars(s, compressed, done, take);
             done += take;
         }
     }
-    end();
-    putRecord(out, ExtSst, ext);
+    out.end(record);
+    stream.append(out.bytes);
+    putRecord(stream, ExtSst, ext);
 }
 
 QString tooLarge(const SheetModel &sheet)
@@ -287,31 +319,42 @@ std::optional<std::uint32_t> asRk(double v)
     return std::uint32_t(std::int32_t(v) * 4) | 2u;
 }
 
-void putCell(QByteArray &out, int row, int column, int xf, const CellValue &value, SharedStrings &sst)
+void putCell(Body &out, int row, int column, int xf, const CellValue &value, SharedStrings &sst)
 {
-    Body b;
-    b.u16(unsigned(row)).u16(unsigned(column)).u16(unsigned(xf));
+    auto begin = [&](std::uint16_t type) {
+        const qsizetype at = out.begin(type);
+        out.u16(unsigned(row)).u16(unsigned(column)).u16(unsigned(xf));
+        return at;
+    };
+    qsizetype at = 0;
     switch (value.type()) {
     case CellValue::Type::Text:
-        putRecord(out, LabelSst, b.u32(sst.add(value.textPayload())));
-        return;
+        at = begin(LabelSst);
+        out.u32(sst.add(value.textPayload()));
+        break;
     case CellValue::Type::Number:
     case CellValue::Type::Date:
-        if (auto rk = asRk(value.numberPayload()))
-            putRecord(out, Rk, b.u32(*rk));
-        else
-            putRecord(out, Number, b.f64(value.numberPayload()));
-        return;
+        if (auto rk = asRk(value.numberPayload())) {
+            at = begin(Rk);
+            out.u32(*rk);
+        } else {
+            at = begin(Number);
+            out.f64(value.numberPayload());
+        }
+        break;
     case CellValue::Type::Boolean:
-        putRecord(out, BoolErr, b.u8(value.numberPayload() != 0 ? 1 : 0).u8(0));
-        return;
+        at = begin(BoolErr);
+        out.u8(value.numberPayload() != 0 ? 1 : 0).u8(0);
+        break;
     case CellValue::Type::Error:
-        putRecord(out, BoolErr, b.u8(unsigned(errorCode(value.textPayload()))).u8(1));
-        return;
+        at = begin(BoolErr);
+        out.u8(unsigned(errorCode(value.textPayload()))).u8(1);
+        break;
     case CellValue::Type::Empty:
-        putRecord(out, Blank, b);
-        return;
+        at = begin(Blank);
+        break;
     }
+    out.end(at);
 }
 
 void putColumnWidths(QByteArray &out, const SheetModel &sheet)
@@ -398,10 +441,12 @@ void putSheet(QByteArray &out, const SheetModel &sheet, bool active, StylePlan &
                                     .u16(0)
                                     .u16(0x0100)
                                     .u16(kDefaultCellXf));
+        Body cellRecords;
         for (size_t r = blockStart; r < blockEnd; ++r)
             for (auto it = rows[r].begin; it != rows[r].end; ++it)
-                putCell(out, rows[r].row - 1, SheetModel::columnOf(it->first) - 1, styles.xfOf(it->second.style),
+                putCell(cellRecords, rows[r].row - 1, SheetModel::columnOf(it->first) - 1, styles.xfOf(it->second.style),
                         it->second.value, sst);
+        out.append(cellRecords.bytes);
         blockStart = blockEnd;
     }
 
