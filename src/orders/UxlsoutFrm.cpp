@@ -214,7 +214,8 @@ void TxlsoutFrm::BuildTypeBoxes()
         auto *box = new TFlatCheckBox(xlsout::TypeBoxCaption(types.fieldText(QStringLiteral("mc"))), FlatPan);
         box->setObjectName(QStringLiteral("TypeBox%1").arg(i));
         const int top = 50 + 24 * (i / 2);
-        box->setGeometry(i % 2 == 0 ? 60 : 260, top, 100, box->sizeHint().height());
+        // 100 wide, or as wide as a longer caption needs (the columns are 200 apart)
+        box->setGeometry(i % 2 == 0 ? 60 : 260, top, qMax(100, box->sizeHint().width()), box->sizeHint().height());
         box->setChecked(false);
         if (types.fieldInt(QStringLiteral("rec")) <= 0) {
             box->setEnabled(false);
