@@ -3,6 +3,9 @@
 
 #include "main/CatalogueQueries.h"
 #include "main/UbkMainFrm.h"
+#include "orders/UdybkFrm.h"
+#include "orders/UoperatorFrm.h"
+#include "platform/Dialogs.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TPickComboBox.h"
 
@@ -206,14 +209,111 @@ void TbkMainFrm::dwboxChange()
     LoadOrders();
 }
 
-// The order functions and the windows they open join with the subscription dialog, the unit
-// maintenance window and the order export.
-void TbkMainFrm::dyBtnClick() {}
-void TbkMainFrm::ddcxBtnClick() {}
-void TbkMainFrm::xgDDBtnClick() {}
-void TbkMainFrm::delBtnClick() {}
-void TbkMainFrm::clearBtnClick() {}
+void TbkMainFrm::dyBtnClick()
+{
+    if (!ADO.active() || ADO.isEmpty()) {
+        platform::ShowHint(this, QStringLiteral("   报刊目录不存在...   "));
+        return;
+    }
+    if (!SelectedUnit()) {
+        platform::ShowHint(this, QStringLiteral("   请选择订阅报刊的单位...    "));
+        return;
+    }
+    // The order grid moves to an existing line of the title before asking.
+    if (ddado.active() && ddado.locate(QStringLiteral("bkdh"), ADO.fieldText(QStringLiteral("bkdh")))
+        && !platform::Confirm(this, QStringLiteral("该报刊定单中已存在,是否继续新增？...")))
+        return;
+    ShowSubscriptionForm(0);
+}
+
+void TbkMainFrm::ddcxBtnClick()
+{
+    if (!SelectedUnit()) {
+        platform::ShowHint(this, QStringLiteral("请选择单位..."));
+        return;
+    }
+    const int n = LoadOrders();
+    if (n > 0)
+        ddbrow->setFocus();
+    else if (n < 0)
+        platform::ShowHint(this, GP.LastError);
+    else
+        platform::ShowHint(this, QStringLiteral("未搜索到相关信息..."));
+}
+
+void TbkMainFrm::xgDDBtnClick()
+{
+    if (!ddado.active() || ddado.isEmpty())
+        return;
+    // The dialog prices the line by the catalogue's current row, which must be the line's title.
+    if (!ADO.active() || !ADO.locate(QStringLiteral("bkdh"), ddado.fieldText(QStringLiteral("bkdh")))) {
+        platform::ShowInfo(this, QStringLiteral("当前目录中未发现该报刊名称,请重新載入全目录..."));
+        return;
+    }
+    ShowSubscriptionForm(1);
+}
+
+void TbkMainFrm::delBtnClick()
+{
+    if (!ddado.active() || ddado.isEmpty())
+        return;
+    const QString question = QStringLiteral("    确定要删除 [") + ddado.fieldText(QStringLiteral("bkdh"))
+        + QLatin1Char(' ') + ddado.fieldText(QStringLiteral("bkmc")) + QStringLiteral(" / ")
+        + QString::number(ddado.fieldInt(QStringLiteral("fs"))) + QStringLiteral(" 份] 吗？    ");
+    if (!platform::Confirm(this, question))
+        return;
+    if (ExecSql(QStringLiteral("delete from torder where id=") + QString::number(ddado.fieldInt(QStringLiteral("id"))))) {
+        LoadOrders();
+        platform::ShowInfo(this, QStringLiteral("删除记录成功！"));
+    } else {
+        platform::ShowDbError(this, GP.LastError);
+    }
+}
+
+void TbkMainFrm::clearBtnClick()
+{
+    const TMyRc *unit = SelectedUnit();
+    if (!ddado.active() || ddado.isEmpty() || !unit)
+        return;
+    const QString question = QStringLiteral("    确定要删除 单位：[") + SelectedUnitName() + QStringLiteral(" ] \" ")
+        + currentTabCaption() + QStringLiteral(" \"  所有订阅记录吗?  ");
+    if (!platform::Confirm(this, question))
+        return;
+    if (ExecSql(QStringLiteral("delete from torder where dwid=") + QString::number(unit->id) + QStringLiteral(" and mllx=")
+                + QString::number(currentTab()))) {
+        LoadOrders();
+        platform::ShowInfo(this, QStringLiteral("清除成功！"));
+    } else {
+        platform::ShowDbError(this, GP.LastError);
+    }
+}
+
+// Exporting the unit's orders opens the order export dialog.
 void TbkMainFrm::ToolButton1Click() {}
-void TbkMainFrm::loadBtnClick() {}
-void TbkMainFrm::SpeedButton1Click() {}
-void TbkMainFrm::dwwhBtn1Click() {}
+
+void TbkMainFrm::loadBtnClick()
+{
+    const QStringList statements{QStringLiteral("delete from post"), QStringLiteral("delete from nopost"),
+                                 QStringLiteral("delete from torder"), QStringLiteral("delete from dwinfo")};
+    if (!ExecSqlBatch(statements)) {
+        platform::ShowError(this, QStringLiteral("初始系统失败->") + GP.LastError);
+        return;
+    }
+    ADO.close();
+    ddado.close();
+    showUnitContact(nullptr);
+    ClearUnitList(dwbox);
+}
+
+void TbkMainFrm::SpeedButton1Click()
+{
+    ddado.close();
+    ddado.clearSql();
+    LoadUnitList(dwbox);
+    showUnitContact(nullptr);
+}
+
+void TbkMainFrm::dwwhBtn1Click()
+{
+    ShowUnitForm();
+}

@@ -1,0 +1,108 @@
+#pragma once
+// The subscription dialog (caption "报刊订阅"): enters a new order line of the chosen unit for the
+// current title of the catalogue (mode 0) or corrects the current order line (mode 1). It reads the
+// unit, the catalogue tab, the title and the order line from the main window when it needs them,
+// offers the terms the title's period allows, prices the line on every change of the copies and
+// writes it with one INSERT or UPDATE.
+//
+// The copies area can only be reached through a confirmed term selection: leaving the term panel
+// checks the months (once they changed) and confirms them; entering the copies area without that
+// confirmation beeps and sends the focus back to the term box.
+
+#include "platform/Dialogs.h"
+
+#include <QDialog>
+
+#include <optional>
+
+class QLabel;
+class QPushButton;
+class TFlatPanel;
+class TFocusAreas;
+class TIntegerEdit;
+class TNumberEdit;
+class TPickComboBox;
+struct TitlePrices;
+
+// 0 enter a new line, 1 correct the current line; set by ShowSubscriptionForm.
+extern int SubscribeMode;
+
+class TdybkFrm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TdybkFrm(QWidget *parent = nullptr);
+    ~TdybkFrm() override;
+
+    TFlatPanel *PanClient = nullptr;
+    QLabel *lbdwmc = nullptr;
+    QLabel *lbFtab = nullptr;
+    TFlatPanel *PBkdh = nullptr;
+    TFlatPanel *PBkmc = nullptr;
+    TFlatPanel *Pkq = nullptr;
+    TFlatPanel *PCbrq = nullptr;
+    TFlatPanel *PBkjb = nullptr;
+    TFlatPanel *PBkfl = nullptr;
+    TFlatPanel *PCn = nullptr;
+    TFlatPanel *PIssn = nullptr;
+    TFlatPanel *PQnj = nullptr;
+    TFlatPanel *Pdj = nullptr;
+    TFlatPanel *Pyj = nullptr;
+    TFlatPanel *Pjj = nullptr;
+    TFlatPanel *PBnj = nullptr;
+    TFlatPanel *FlatPanel14 = nullptr; // 备注
+    QWidget *Pansel = nullptr;         // the term panel
+    TPickComboBox *termBox = nullptr;
+    TIntegerEdit *qdy = nullptr;
+    TIntegerEdit *zdy = nullptr;
+    QWidget *Panwork = nullptr;        // the copies area
+    TIntegerEdit *fs = nullptr;
+    TNumberEdit *ke = nullptr;
+    QLabel *lbMsg = nullptr;
+    QPushButton *qrBtn = nullptr;      // 确定
+    QPushButton *BitBtn2 = nullptr;    // 取消
+
+    // The marks of the term selection.
+    bool confirmed() const { return m_confirmed; }
+    bool changed() const { return m_changed; }
+    // The amount edit is empty (copies empty, or nothing computed yet).
+    bool amountEmpty() const;
+
+public slots:
+    void FormShow();
+    void termBoxChange();
+    void qdyChange();
+    void zdyChange();
+    void PanselExit();
+    void PanworkEnter();
+    void fsChange();
+    void qrBtnClick();
+    void BitBtn2Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildTitleRows();
+    void buildTermPanel();
+    void buildWorkPanel();
+    void markChanged();
+    std::optional<double> amount() const;
+    TitlePrices titlePrices() const;
+    void insertLine();
+    void updateLine();
+    void saved(const QString &notice);
+
+    TFocusAreas *m_focusAreas = nullptr;
+    bool m_confirmed = false;
+    bool m_changed = false;
+};
+
+// Creates the subscription dialog of class T for mode 0 or 1, shows it modally and frees it. True only
+// for an OK result, which the dialog never gives.
+template <class T = TdybkFrm>
+bool ShowSubscriptionForm(int mode)
+{
+    SubscribeMode = mode;
+    return platform::ShowModalForm<T>() == QDialog::Accepted;
+}

@@ -1,0 +1,107 @@
+#include "OrderTestSupport.h"
+
+#include "TestDatabase.h"
+
+#include "data/Udm.h"
+#include "db/Sqlite.h"
+#include "main/UbkMainFrm.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QtTest>
+
+StatementLog::StatementLog()
+{
+    sqlite3_trace_v2(dm->ADOConnection.handle(), SQLITE_TRACE_STMT, &StatementLog::trace, this);
+}
+
+StatementLog::~StatementLog()
+{
+    if (dm && dm->ADOConnection.connected())
+        sqlite3_trace_v2(dm->ADOConnection.handle(), 0, nullptr, nullptr);
+}
+
+int StatementLog::trace(unsigned type, void *context, void *, void *text)
+{
+    if (type != SQLITE_TRACE_STMT)
+        return 0;
+    const QString sql = QString::fromUtf8(static_cast<const char *>(text));
+    const QString first = sql.section(QLatin1Char(' '), 0, 0).toLower();
+    if (first == QLatin1String("insert") || first == QLatin1String("update") || first == QLatin1String("delete"))
+        static_cast<StatementLog *>(context)->m_writes << sql;
+    return 0;
+}
+
+QStringList rowsOf(const QString &sql)
+{
+    db::Query query;
+    QStringList rows;
+    if (OpenQuery(sql, query) <= 0)
+        return rows;
+    for (query.first(); !query.eof(); query.next()) {
+        QStringList fields;
+        for (const QString &name : query.fieldNames())
+            fields << (query.isNull(name) ? QStringLiteral("<null>") : query.fieldText(name));
+        rows << fields.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+QString valueOf(const QString &sql)
+{
+    const QStringList rows = rowsOf(sql);
+    return rows.isEmpty() ? QString() : rows.first().section(QLatin1Char('|'), 0, 0);
+}
+
+std::unique_ptr<TbkMainFrm> startMainWindow(const TestDatabase &database, int role)
+{
+    std::unique_ptr<TbkMainFrm> window(new TbkMainFrm);
+    // The creation step points at the program's own folder; the login put the test file there.
+    GP.DatabasePath = database.path();
+    GP.ConnectionText = ConnectionTextFor(database.path());
+    GP.UserRole = role;
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("the main window did not become active");
+    return window;
+}
+
+void pickItem(QComboBox *box, const QString &item)
+{
+    const int index = box->findText(item);
+    QVERIFY2(index >= 0, qPrintable(item));
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+void focusOn(QWidget *widget)
+{
+    widget->setFocus(Qt::OtherFocusReason);
+    QCoreApplication::processEvents();
+}
+
+void pressTab()
+{
+    QWidget *focus = QApplication::focusWidget();
+    QVERIFY(focus);
+    QTest::keyClick(focus, Qt::Key_Tab);
+    QCoreApplication::processEvents();
+}
+
+void typeInto(QWidget *edit, const QString &text)
+{
+    focusOn(edit);
+    auto *line = qobject_cast<QLineEdit *>(edit);
+    QVERIFY(line);
+    line->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    typeText(edit, text);
+}
+
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
