@@ -1,9 +1,10 @@
 // The catalogue half of the main window: query bar, tabs, catalogue grid, loading, search, quick
 // locate, status line and row painting.
 
+#include "catalogue/UbkmlFrm.h"
+#include "catalogue/UbkmlxgFrm.h"
 #include "main/CatalogueQueries.h"
 #include "main/MainWindowRules.h"
-#include "main/PendingForm.h"
 #include "main/UbkMainFrm.h"
 #include "platform/Dialogs.h"
 #include "widgets/TFlatCheckBox.h"
@@ -254,10 +255,10 @@ void TbkMainFrm::GridDrawColumnCell(TDrawCellArgs &args)
 
 void TbkMainFrm::BitBtn1Click()
 {
-    platform::ShowModalForm<TPendingFrm>(QStringLiteral("报刊目录导入"));
+    ShowImportForm<TbkmlFrm>();
 }
 
 void TbkMainFrm::MlxgBtnClick()
 {
-    platform::ShowModalForm<TPendingFrm>(QStringLiteral("目录信息修改"));
+    ShowCatalogEditForm<TbkmlxgFrm>();
 }

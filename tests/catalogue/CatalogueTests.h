@@ -1,0 +1,6 @@
+#pragma once
+// Entry points of the catalogue test classes.
+
+int runImportStatementsTest(int argc, char **argv);
+int runImportWindowTest(int argc, char **argv);
+int runEditWindowTest(int argc, char **argv);

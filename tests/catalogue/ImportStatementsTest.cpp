@@ -1,0 +1,127 @@
+// The statements an import builds from a sheet row, without any window: the worked row, header names
+// matched ignoring case but written as spelled, empty cells, quotes, numbers given as text, and the
+// cells and headers that must never reach a statement.
+
+#include "CatalogueTestSupport.h"
+#include "CatalogueTests.h"
+
+#include "catalogue/CatalogueImport.h"
+
+#include <QtTest>
+
+class ImportStatementsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void workedRowGivesDeleteThenInsert()
+    {
+        const QStringList headers = {"BKDH", "BKMC", "MLLX", "QNJ"};
+        const QString table = ImportTargetTable(2);
+        const ImportRowStatements row =
+            BuildImportRow(table, ImportInsertHead(table, headers), headers, {T("1-101"), T("示例"), N(2), N(120)});
+        QCOMPARE(row.badColumn, -1);
+        QCOMPARE(row.statements, QStringList({"delete from nopost where bkdh='1-101'",
+                                              "insert into nopost (BKDH,BKMC,MLLX,QNJ) values ('1-101','示例',2,120)"}));
+    }
+
+    void targetTableFollowsTheType()
+    {
+        QCOMPARE(ImportTargetTable(0), QString("post"));
+        QCOMPARE(ImportTargetTable(1), QString("nopost"));
+        QCOMPARE(ImportTargetTable(3), QString("nopost"));
+    }
+
+    void headersMatchIgnoringCaseButKeepTheirSpelling()
+    {
+        const QStringList headers = {"bkmc", "Bkdh", "qnj", "Mllx", "Dj", "yJ", "jj", "bNJ", "kq"};
+        QCOMPARE(ImportColumnKindOf("Bkdh"), ImportColumnKind::Code);
+        for (const char *numeric : {"qnj", "Mllx", "Dj", "yJ", "jj", "bNJ"})
+            QCOMPARE(ImportColumnKindOf(numeric), ImportColumnKind::Number);
+        QCOMPARE(ImportColumnKindOf("kq"), ImportColumnKind::Text);
+        QCOMPARE(ImportColumnKindOf("bkdh2"), ImportColumnKind::Text);
+
+        const QString head = ImportInsertHead("post", headers);
+        QCOMPARE(head, QString("insert into post (bkmc,Bkdh,qnj,Mllx,Dj,yJ,jj,bNJ,kq)"));
+        const ImportRowStatements row = BuildImportRow(
+            "post", head, headers, {T("名"), T("3-4"), N(1.5), N(0), N(12.25), N(100000), N(-3), N(7), T("月刊")});
+        QCOMPARE(row.statements,
+                 QStringList({"delete from post where bkdh='3-4'",
+                              head + " values ('名','3-4',1.5,0,12.25,100000,-3,7,'月刊')"}));
+    }
+
+    void emptyCellsWriteNullButAnEmptyTextIsAText()
+    {
+        const QStringList headers = {"BKDH", "BKMC", "QNJ", "BZ"};
+        const ImportRowStatements row =
+            BuildImportRow("post", "H", headers, {T("1-1"), E(), E(), T("")});
+        QCOMPARE(row.statements.last(), QString("H values ('1-1',null,null,'')"));
+        // A row shorter than the header (cells past the used range) reads as empty cells.
+        QCOMPARE(BuildImportRow("post", "H", headers, {T("1-1")}).statements.last(),
+                 QString("H values ('1-1',null,null,null)"));
+    }
+
+    void withoutCodeColumnNothingIsDeleted()
+    {
+        const ImportRowStatements row = BuildImportRow("nopost", "H", {"BKMC", "QNJ"}, {T("甲"), N(5)});
+        QCOMPARE(row.statements, QStringList({"H values ('甲',5)"}));
+    }
+
+    void quotesInTextsAreDoubled()
+    {
+        const QStringList headers = {"BKDH", "BKMC"};
+        const ImportRowStatements row =
+            BuildImportRow("post", "H", headers, {T("1-'2"), T("O'Neil said \"it's\"")});
+        QCOMPARE(row.statements, QStringList({"delete from post where bkdh='1-''2'",
+                                              "H values ('1-''2','O''Neil said \"it''s\"')"}));
+    }
+
+    void numericColumnsTakeNumbersOnly()
+    {
+        QCOMPARE(NumericCellSql(N(180)), QString("180"));
+        QCOMPARE(NumericCellSql(N(12.5)), QString("12.5"));
+        QCOMPARE(NumericCellSql(N(0.1 + 0.2)), QString("0.3"));
+        QCOMPARE(NumericCellSql(T(" 96.00 ")), QString("96")); // a number stored as text, as csv or a text cell gives it
+        QCOMPARE(NumericCellSql(T("1e3")), QString("1000"));
+        QCOMPARE(NumericCellSql(T("12元")), QString());
+        QCOMPARE(NumericCellSql(T("1,200")), QString());
+        QCOMPARE(NumericCellSql(T("")), QString());
+        QCOMPARE(NumericCellSql(T("0);delete from post;--")), QString());
+        QCOMPARE(NumericCellSql(sheet::CellValue::boolean(true)), QString());
+        QCOMPARE(NumericCellSql(sheet::CellValue::date(40179)), QString());
+        QCOMPARE(NumericCellSql(sheet::CellValue::error("#DIV/0!")), QString());
+
+        const QStringList headers = {"BKDH", "BKMC", "QNJ", "DJ"};
+        const ImportRowStatements bad = BuildImportRow("post", "H", headers, {T("1-1"), T("甲"), N(5), T("abc")});
+        QCOMPARE(bad.badColumn, 3);
+        QVERIFY(bad.statements.isEmpty());
+        QCOMPARE(BuildImportRow("post", "H", headers, {T("1-1"), T("甲"), T("8"), N(1)}).statements.last(),
+                 QString("H values ('1-1','甲',8,1)"));
+    }
+
+    void onlyPlainColumnNamesPass()
+    {
+        for (const char *good : {"BKDH", "bkmc", "_x", "col_2", "A1"})
+            QVERIFY2(IsPlainColumnName(QString::fromUtf8(good)), good);
+        for (const char *bad : {"", " BKDH", "BKDH ", "bk dh", "单价", "2col", "a;b", "a,b", "a)", "\"a\"", "a'b",
+                                   "qnj--", "ｑｎｊ"})
+            QVERIFY2(!IsPlainColumnName(QString::fromUtf8(bad)), bad);
+        QCOMPARE(FirstBadHeader({"BKDH", "BKMC"}), -1);
+        QCOMPARE(FirstBadHeader({"BKDH", "报刊名称", "x y"}), 1);
+    }
+
+    void stopMessagesNameRowAndColumn()
+    {
+        QCOMPARE(NotANumberMessage(4, 3, "QNJ", "abc"),
+                 QString("第4行第3列(QNJ)的内容“abc”不是数字,导入在此行停止,此前各行已经导入..."));
+        QCOMPARE(BadHeaderMessage(2, "报刊名称"),
+                 QString("第1行第2列的列名“报刊名称”不是有效的列名(只能由字母、数字和下划线组成),导入在此停止..."));
+    }
+};
+
+int runImportStatementsTest(int argc, char **argv)
+{
+    ImportStatementsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ImportStatementsTest.moc"
