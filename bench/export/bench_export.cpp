@@ -6,6 +6,7 @@
 #include "CreateDatabase.h"
 #include "data/Udm.h"
 #include "export/UGridExport.h"
+#include "orders/UxlsoutFrm.h"
 #include "platform/Application.h"
 #include "sheet/Registry.h"
 #include "widgets/TDataGrid.h"
@@ -47,28 +48,6 @@ void openDatabase(const QTemporaryDir &dir)
     if (!ExecSql(QStringLiteral("insert into torder (dwid,mllx,bkdh,qdy,zdy,fs,ke) "
                                 "select 1,0,bkdh,1,12,2,qnj*2 from post limit 10000")))
         qFatal("%s", qPrintable(GP.LastError));
-}
-
-QVector<TColumn> orderColumns()
-{
-    TColumnFooter sum;
-    sum.ValueType = TFooterValueType::ftSum;
-    TColumn code = MakeColumn(QStringLiteral("bkdh"), QStringLiteral("报刊代号"), 70);
-    code.Footer.ValueType = TFooterValueType::ftStaticText;
-    code.Footer.Value = QStringLiteral("合计");
-    TColumn copies = MakeColumn(QStringLiteral("fs"), QStringLiteral("份数"), 80);
-    copies.Footers = {sum};
-    TColumn amount = MakeColumn(QStringLiteral("ke"), QStringLiteral("款额"), 64, std::nullopt, QStringLiteral("0.00"));
-    sum.DisplayFormat = QStringLiteral("0.00");
-    amount.Footers = {sum};
-    return {code,
-            MakeColumn(QStringLiteral("bkmc"), QStringLiteral("报刊名称"), 200),
-            MakeColumn(QStringLiteral("qnj"), QStringLiteral("年价"), 70, std::nullopt, QStringLiteral("0.00")),
-            MakeColumn(QStringLiteral("bkzl"), QStringLiteral("报刊类别"), 70),
-            MakeColumn(QStringLiteral("qdy"), QStringLiteral("起订月"), 70),
-            MakeColumn(QStringLiteral("zdy"), QStringLiteral("止订月"), 70),
-            copies,
-            amount};
 }
 
 double medianMs(const std::function<void()> &run, int runs = 3)
@@ -126,7 +105,7 @@ int main(int argc, char **argv)
     db::Query query;
     TDataSource source(nullptr, &query);
     TDataGrid grid;
-    grid.setColumns(orderColumns());
+    grid.setColumns(xlsout::ExportColumns()); // the order export dialog's grid
     grid.setFooterRowCount(1);
     grid.setDataSource(&source);
     if (OpenQuery(kOrdersSql, query) < kRows)

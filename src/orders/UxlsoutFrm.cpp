@@ -60,6 +60,34 @@ QString ProposedFileName(const QString &unitName)
     return QStringLiteral("《") + unitName + QStringLiteral("》订单");
 }
 
+static TColumnFooter sumFooter(const QString &format = QString())
+{
+    TColumnFooter footer;
+    footer.ValueType = TFooterValueType::ftSum;
+    footer.DisplayFormat = format;
+    return footer;
+}
+
+QVector<TColumn> ExportColumns()
+{
+    TColumn code = MakeColumn(QStringLiteral("bkdh"), QStringLiteral("报刊代号"), 70);
+    code.Footer.ValueType = TFooterValueType::ftStaticText;
+    code.Footer.Value = QStringLiteral("合计");
+    TColumn copies = MakeColumn(QStringLiteral("fs"), QStringLiteral("份数"), 80);
+    copies.Footers = {sumFooter()};
+    TColumn amount = MakeColumn(QStringLiteral("ke"), QStringLiteral("款额"), TColumn().Width, std::nullopt,
+                                QStringLiteral("0.00"));
+    amount.Footers = {sumFooter(QStringLiteral("0.00"))};
+    return {code,
+            MakeColumn(QStringLiteral("bkmc"), QStringLiteral("报刊名称"), 200),
+            MakeColumn(QStringLiteral("qnj"), QStringLiteral("年价"), 70, std::nullopt, QStringLiteral("0.00")),
+            MakeColumn(QStringLiteral("bkzl"), QStringLiteral("报刊类别"), 70),
+            MakeColumn(QStringLiteral("qdy"), QStringLiteral("起订月"), 70),
+            MakeColumn(QStringLiteral("zdy"), QStringLiteral("止订月"), 70),
+            copies,
+            amount};
+}
+
 } // namespace xlsout
 
 namespace {
@@ -89,14 +117,6 @@ platform::FileDialogRequest saveRequest(int format, const QString &unitName)
         break;
     }
     return request;
-}
-
-TColumnFooter sumFooter(const QString &format = QString())
-{
-    TColumnFooter footer;
-    footer.ValueType = TFooterValueType::ftSum;
-    footer.DisplayFormat = format;
-    return footer;
 }
 
 } // namespace
@@ -158,22 +178,7 @@ void TxlsoutFrm::buildGrid()
     brow->setGeometry(8, 171, 41, 46);
     brow->setVisible(false);
 
-    TColumn code = MakeColumn(QStringLiteral("bkdh"), QStringLiteral("报刊代号"), 70);
-    code.Footer.ValueType = TFooterValueType::ftStaticText;
-    code.Footer.Value = QStringLiteral("合计");
-    TColumn copies = MakeColumn(QStringLiteral("fs"), QStringLiteral("份数"), 80);
-    copies.Footers = {sumFooter()};
-    TColumn amount = MakeColumn(QStringLiteral("ke"), QStringLiteral("款额"), TColumn().Width, std::nullopt,
-                                QStringLiteral("0.00"));
-    amount.Footers = {sumFooter(QStringLiteral("0.00"))};
-    brow->setColumns({code,
-                      MakeColumn(QStringLiteral("bkmc"), QStringLiteral("报刊名称"), 200),
-                      MakeColumn(QStringLiteral("qnj"), QStringLiteral("年价"), 70, std::nullopt, QStringLiteral("0.00")),
-                      MakeColumn(QStringLiteral("bkzl"), QStringLiteral("报刊类别"), 70),
-                      MakeColumn(QStringLiteral("qdy"), QStringLiteral("起订月"), 70),
-                      MakeColumn(QStringLiteral("zdy"), QStringLiteral("止订月"), 70),
-                      copies,
-                      amount});
+    brow->setColumns(xlsout::ExportColumns());
     brow->setFooterRowCount(1);
     brow->setSumListActive(true);
     brow->setDataSource(&ds);

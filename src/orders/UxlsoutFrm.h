@@ -6,6 +6,7 @@
 // grid export component. One export per opening: the dialog closes after it.
 
 #include "db/Query.h"
+#include "widgets/GridColumn.h"
 #include "widgets/TDataSource.h"
 
 #include <QDialog>
@@ -35,6 +36,9 @@ QString TypeOrdersSql(const QString &condition, qint32 unitId, const QString &ta
 QString TypeBoxCaption(const QString &typeName);
 // The file proposed in the save dialog: "《unit》订单".
 QString ProposedFileName(const QString &unitName);
+// The columns of the hidden grid: they decide the columns, titles, widths and footer row of every
+// export ("合计" under 报刊代号, the sums of 份数 and 款额).
+QVector<TColumn> ExportColumns();
 } // namespace xlsout
 
 class TxlsoutFrm : public QDialog {

@@ -58,6 +58,14 @@ void GridFixture::open(const QString &sql)
     query.open();
 }
 
+ExportScene::ExportScene(const QVector<SampleRow> &rows)
+{
+    if (!tdb.ok())
+        return;
+    InsertRows(rows);
+    f.open();
+}
+
 ReadBack::ReadBack(const QString &fileName)
     : m_app(std::make_shared<sheet::Application>(QStringLiteral("Excel.Application")))
 {

@@ -2,6 +2,7 @@
 // Shared pieces of the grid export tests: sample rows in the order table, a grid over them shaped like
 // the order export's, reading a written workbook back, and a spreadsheet factory that records starts.
 
+#include "TestDatabase.h"
 #include "data/Udm.h"
 #include "sheet/Registry.h"
 #include "widgets/TDataGrid.h"
@@ -39,6 +40,16 @@ public:
     db::Query query;
     TDataSource source;
     TDataGrid grid;
+};
+
+// A fresh database holding `rows`, and a grid opened over them.
+class ExportScene {
+public:
+    explicit ExportScene(const QVector<SampleRow> &rows = {});
+    bool ok() const { return tdb.ok() && f.query.active(); }
+
+    TestDatabase tdb;
+    GridFixture f;
 };
 
 // A workbook file read back through an application of its own (never the one an export finds running).

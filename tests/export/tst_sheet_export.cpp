@@ -44,11 +44,9 @@ private slots:
 
     void writesTitlesWidthsTextColumnAndFooter()
     {
-        TestDatabase tdb;
-        QVERIFY(tdb.ok());
-        InsertRows({{"0012", "人民日报", 3, 1000}, {"1-1", "求是", 2, 234.5}});
-        GridFixture f;
-        f.open();
+        ExportScene scene({{"0012", "人民日报", 3, 1000}, {"1-1", "求是", 2, 234.5}});
+        QVERIFY(scene.ok());
+        auto &[tdb, f] = scene;
         for (const QString ext : {".xls", ".xlsx", ".et"}) {
             auto factory = std::make_shared<RecordingFactory>();
             sheet::ScopedApplicationFactory guard(factory);
@@ -133,11 +131,9 @@ private slots:
 
     void stopAfterFortyOfHundredRecords()
     {
-        TestDatabase tdb;
-        QVERIFY(tdb.ok());
-        InsertRows(NumberedRows(100));
-        GridFixture f;
-        f.open();
+        ExportScene scene(NumberedRows(100));
+        QVERIFY(scene.ok());
+        auto &[tdb, f] = scene;
         TGridExport exporter;
         exporter.Outtype = "XLS";
         exporter.XlsFileName = tdb.folder() + "/stopped.xls";
@@ -219,10 +215,9 @@ private slots:
 
     void startFailureNamesTheApplication()
     {
-        TestDatabase tdb;
-        QVERIFY(tdb.ok());
-        GridFixture f;
-        f.open();
+        ExportScene scene;
+        QVERIFY(scene.ok());
+        auto &[tdb, f] = scene;
         auto factory = std::make_shared<RecordingFactory>();
         factory->failStart = true;
         sheet::ScopedApplicationFactory guard(factory);
@@ -257,11 +252,9 @@ private slots:
 
     void aRunningApplicationKeepsRunningWithItsWork()
     {
-        TestDatabase tdb;
-        QVERIFY(tdb.ok());
-        InsertRows(NumberedRows(3));
-        GridFixture f;
-        f.open();
+        ExportScene scene(NumberedRows(3));
+        QVERIFY(scene.ok());
+        auto &[tdb, f] = scene;
         auto factory = std::make_shared<RecordingFactory>();
         factory->running = std::make_shared<sheet::Application>("Excel.Application");
         sheet::Workbook other = factory->running->Workbooks().Add();
@@ -330,10 +323,9 @@ private slots:
 
     void emptyDataSetAndNoVisibleColumn()
     {
-        TestDatabase tdb;
-        QVERIFY(tdb.ok());
-        GridFixture f;
-        f.open();
+        ExportScene scene;
+        QVERIFY(scene.ok());
+        auto &[tdb, f] = scene;
         TGridExport exporter;
         exporter.Show_Progress = false;
         exporter.XlsFileName = tdb.folder() + "/empty.xls";
@@ -357,10 +349,9 @@ private slots:
 
     void choosesTheFileWithTheSpreadsheetFilter()
     {
-        TestDatabase tdb;
-        QVERIFY(tdb.ok());
-        GridFixture f;
-        f.open();
+        ExportScene scene;
+        QVERIFY(scene.ok());
+        auto &[tdb, f] = scene;
         TGridExport exporter;
         exporter.XlsFileName = tdb.folder() + "/x.xls";
         QVERIFY(!exporter.ExportToXls(&f.grid, true)); // asked, cancelled

@@ -35,11 +35,9 @@ private slots:
 
     void writesHeaderAndOneLinePerRecordWithEachSeparator()
     {
-        TestDatabase tdb;
-        QVERIFY(tdb.ok());
-        InsertRows({{"1-1", "人民日报", 3, 12.5}, {"2-5", "求是;半月,刊", 1, -0.25}});
-        GridFixture f;
-        f.open();
+        ExportScene scene({{"1-1", "人民日报", 3, 12.5}, {"2-5", "求是;半月,刊", 1, -0.25}});
+        QVERIFY(scene.ok());
+        auto &[tdb, f] = scene;
         QVERIFY(f.query.active());
 
         const struct {
@@ -125,10 +123,9 @@ private slots:
 
     void choosesTheFileBeforeLookingForTheGrid()
     {
-        TestDatabase tdb;
-        QVERIFY(tdb.ok());
-        GridFixture f;
-        f.open();
+        ExportScene scene;
+        QVERIFY(scene.ok());
+        auto &[tdb, f] = scene;
         TGridExport exporter;
         exporter.Show_Progress = false;
 
@@ -168,11 +165,9 @@ private slots:
 
     void showsProgressAndHandsTheDataSetBack()
     {
-        TestDatabase tdb;
-        QVERIFY(tdb.ok());
-        InsertRows(NumberedRows(5));
-        GridFixture f;
-        f.open();
+        ExportScene scene(NumberedRows(5));
+        QVERIFY(scene.ok());
+        auto &[tdb, f] = scene;
         f.query.setRecNo(3);
         int scrolls = 0;
         f.query.afterScroll = [&] { ++scrolls; };
@@ -206,11 +201,9 @@ private slots:
 
     void stopEndsTheWalkAndStaysStopped()
     {
-        TestDatabase tdb;
-        QVERIFY(tdb.ok());
-        InsertRows(NumberedRows(5));
-        GridFixture f;
-        f.open();
+        ExportScene scene(NumberedRows(5));
+        QVERIFY(scene.ok());
+        auto &[tdb, f] = scene;
         TGridExport exporter;
         exporter.TxtFileName = tdb.folder() + "/stopped.txt";
         connect(&exporter, &TGridExport::recordExported, this, [&](int written) {
@@ -228,10 +221,9 @@ private slots:
 
     void unwritableFileIsAnError()
     {
-        TestDatabase tdb;
-        QVERIFY(tdb.ok());
-        GridFixture f;
-        f.open();
+        ExportScene scene;
+        QVERIFY(scene.ok());
+        auto &[tdb, f] = scene;
         TGridExport exporter;
         exporter.TxtFileName = tdb.folder() + "/no/such/folder/x.txt";
         QVERIFY_THROWS_EXCEPTION(GridExportError, exporter.ExportToText(&f.grid, false));
