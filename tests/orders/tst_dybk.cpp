@@ -1,0 +1,477 @@
+// The subscription dialog opened from the main window on the demo database of 2010, driven as a
+// clerk drives it: picking terms, typing months and copies, moving the focus out of the term panel
+// into the copies area, saving. What it writes is read back from the statements the database ran.
+
+#include "OrderTestSupport.h"
+#include "TestDatabase.h"
+
+#include "calendar/DateTable.h"
+#include "calendar/IssueCount.h"
+#include "data/Udm.h"
+#include "main/UbkMainFrm.h"
+#include "orders/IntegerEdit.h"
+#include "orders/OrderLineStatements.h"
+#include "orders/UdybkFrm.h"
+#include "platform/TestHooks.h"
+#include "platform/TestMain.h"
+#include "widgets/TFlatPanel.h"
+#include "widgets/TFlatTabControl.h"
+#include "widgets/TNumberEdit.h"
+#include "widgets/TPickComboBox.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using platform::TestHooks;
+
+namespace {
+
+QStringList terms(const TdybkFrm *d)
+{
+    QStringList items;
+    for (int i = 0; i < d->termBox->count(); ++i)
+        items << d->termBox->itemText(i);
+    return items;
+}
+
+QWidget *focused()
+{
+    return QApplication::focusWidget();
+}
+
+bool inside(const QWidget *panel)
+{
+    return focused() && panel->isAncestorOf(focused());
+}
+
+} // namespace
+
+class TestDybk : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<TbkMainFrm> m_main;
+    qint32 m_unit = 0;
+
+    void chooseTitle(int tab, const QString &code)
+    {
+        if (m_main->currentTab() != tab)
+            m_main->FTab->setTabIndex(tab);
+        QVERIFY2(m_main->ADO.locate("bkdh", code), qPrintable(code));
+    }
+
+    // Opens the dialog as 订阅报刊 (mode 0) or 修改记录 (mode 1) does and hands it to `drive`.
+    void run(int mode, const std::function<void(TdybkFrm *)> &drive)
+    {
+        bool ran = false;
+        TestHooks::queueForm([&](QDialog *form) {
+            auto *d = qobject_cast<TdybkFrm *>(form);
+            QVERIFY(d);
+            ran = true;
+            drive(d);
+        });
+        if (mode == 0)
+            m_main->dyBtn->click();
+        else
+            m_main->xgDDBtn->click();
+        QVERIFY(ran);
+    }
+
+    // An order line of the chosen unit on tab 0, made current in the order grid.
+    void storeLine(const QString &code, int start, int end, int copies, double amount)
+    {
+        QVERIFY(ExecSql(QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) values(%1,0,'%2',"
+                                "(select kq from post where bkdh='%2'),%3,%4,%5,%6)")
+                            .arg(m_unit)
+                            .arg(code)
+                            .arg(start)
+                            .arg(end)
+                            .arg(copies)
+                            .arg(AmountSqlText(amount))));
+        QVERIFY(m_main->LoadOrders() > 0);
+        QVERIFY(m_main->ddado.locate("bkdh", code));
+    }
+
+    // Leaves the term panel the way a clerk does: Tab out of the term box.
+    static void leaveTermPanel(TdybkFrm *d)
+    {
+        focusOn(d->termBox);
+        pressTab();
+    }
+
+private slots:
+    void init()
+    {
+        TestHooks::clear();
+        m_db.reset(new TestDatabase(/*demo=*/true, 2010));
+        QVERIFY(m_db->ok());
+        QVERIFY(BuildDateTable(2010));
+        m_main = startMainWindow(*m_db);
+        pickItem(m_main->dwbox, "青禾机械厂");
+        m_unit = m_main->SelectedUnit()->id;
+        TestHooks::clear();
+    }
+
+    void cleanup()
+    {
+        m_main.reset();
+        m_db.reset();
+    }
+
+    void amountsAreWrittenInFull()
+    {
+        QCOMPARE(AmountSqlText(110.4), QString("110.4"));
+        QCOMPARE(AmountSqlText(1.2 * 92 * 3), QString("331.2"));
+        QCOMPARE(AmountSqlText(396), QString("396"));
+        QCOMPARE(AmountSqlText(1.0 / 3), QString("0.333333333333333"));
+        NewOrderLine line{7, 2, "O'1", "月刊", 3, 5, 2, 48.125};
+        QCOMPARE(OrderInsertSql(line),
+                 QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) values(7,2,'O''1','月刊',3,5,2,48.125)"));
+        const OrderLineValues stored{4, 6, 1, 18.0};
+        QVERIFY(OrderChangedAssignments(stored, {4, 6, 1, 18.0}).isEmpty());
+        QCOMPARE(OrderChangedAssignments(stored, {4, 6, 3, 54.0}), QString(",fs=3,ke=54"));
+        QCOMPARE(OrderChangedAssignments(stored, {4, 5, 1, 18.0}), QString(",qdy=4,zdy=5"));
+        QCOMPARE(OrderChangedAssignments(stored, {4, 6, 1, std::nullopt}), QString());
+        // The product of the issue price read back after storing is no change.
+        QVERIFY(OrderChangedAssignments({7, 9, 1, 110.4}, {7, 9, 1, 1.2 * 92}).isEmpty());
+        QCOMPARE(OrderUpdateSql(",fs=3", 9), QString("update torder set fs=3 where id=9"));
+    }
+
+    void newLineForAMonthlyTitle()
+    {
+        chooseTitle(0, "4-3"); // 园艺月刊: every price
+        run(0, [&](TdybkFrm *d) {
+            QCOMPARE(d->windowTitle(), QString("报刊订阅"));
+            QCOMPARE(d->size(), QSize(628, 374));
+            QCOMPARE(d->font().pixelSize(), 13);
+            QCOMPARE(d->lbdwmc->text(), QString("青禾机械厂"));
+            QCOMPARE(d->lbFtab->text(), QString("邮发报刊目录"));
+            QCOMPARE(d->PBkdh->Caption(), QString("4-3"));
+            QCOMPARE(d->PBkmc->Caption(), QString("园艺月刊"));
+            QCOMPARE(d->Pkq->Caption(), QString("月刊"));
+            QCOMPARE(d->PCbrq->Caption(), QString("每月的29号出版"));
+            QCOMPARE(d->PCn->Caption(), QString("CN53-0403"));
+            QCOMPARE(d->PQnj->Caption(), QString("72.00"));
+            QCOMPARE(d->Pdj->Caption(), QString("6.00"));
+            QCOMPARE(d->Pyj->Caption(), QString("6.00"));
+            QCOMPARE(d->Pjj->Caption(), QString("18.00"));
+            QCOMPARE(d->PBnj->Caption(), QString("36.00"));
+            QCOMPARE(d->PBkmc->width(), 302);
+            QCOMPARE(d->Pdj->width(), 110);
+            QCOMPARE(d->Pyj->width(), 111);
+            QCOMPARE(d->Pansel->geometry(), QRect(8, 200, 609, 41));
+            QCOMPARE(d->Panwork->geometry(), QRect(8, 241, 609, 120));
+            QCOMPARE(terms(d), QStringList({"全年", "上半年", "下半年", "一季度", "二季度", "三季度", "四季度", "月"}));
+            QCOMPARE(d->termBox->currentText(), QString("全年"));
+            QCOMPARE(d->qdy->text(), QString("1"));
+            QCOMPARE(d->zdy->text(), QString("12"));
+            QVERIFY(!d->qdy->isEnabled() && !d->zdy->isEnabled());
+            QCOMPARE(d->fs->text(), QString("1"));
+            QCOMPARE(d->ke->Value(), 72.0);
+            QCOMPARE(d->ke->text(), QString("72.00"));
+            QVERIFY(d->lbMsg->text().isEmpty());
+            // The focus asked for the copies, but the term is not confirmed yet: beep, back to the term box.
+            QCOMPARE(TestHooks::tones().size(), 1);
+            QCOMPARE(TestHooks::tones().first().frequencyHz, 1200);
+            QCOMPARE(TestHooks::tones().first().durationMs, 100);
+            QVERIFY(inside(d->Pansel));
+            QVERIFY(!d->confirmed());
+
+            // Leaving the term panel confirms the whole year; the copies area takes the focus.
+            pressTab();
+            QVERIFY(d->confirmed());
+            QVERIFY(!d->changed());
+            QCOMPARE(focused(), static_cast<QWidget *>(d->fs));
+            QCOMPARE(TestHooks::tones().size(), 1);
+
+            // Every change of the copies prices the line again; emptied copies empty the amount.
+            typeInto(d->fs, "3");
+            QCOMPARE(d->ke->Value(), 216.0);
+            d->fs->selectAll();
+            QTest::keyClick(d->fs, Qt::Key_Delete);
+            QVERIFY(d->amountEmpty());
+            typeText(d->fs, "2");
+            QCOMPARE(d->ke->Value(), 144.0);
+
+            StatementLog log;
+            d->qrBtn->click();
+            QCOMPARE(log.writes(),
+                     QStringList{QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) values(%1,0,'4-3','月刊',1,12,2,144)")
+                                     .arg(m_unit)});
+            QCOMPARE(TestHooks::lastMessage().text, QString("新增记录成功！"));
+            QCOMPARE(TestHooks::lastMessage().caption, QString("信息"));
+            QCOMPARE(TestHooks::lastMessage().icon, platform::Icon::Information);
+            QVERIFY(!d->isVisible());
+        });
+        // The dialog refreshed the order list: the new line is there and current.
+        QCOMPARE(m_main->ddado.recordCount(), 1);
+        QCOMPARE(m_main->ddado.fieldText("bkmc"), QString("园艺月刊"));
+        QCOMPARE(m_main->ddbrow->footerText(6), QString("144.00"));
+    }
+
+    void termsFollowThePeriodAndTheTab()
+    {
+        const struct {
+            int tab;
+            const char *code;
+            QStringList offered;
+        } cases[] = {
+            {0, "1-1", {"全年", "上半年", "下半年", "一季度", "二季度", "三季度", "四季度", "月"}}, // 日报
+            {0, "6-1", {"全年", "上半年", "下半年"}},                                             // 双月刊
+            {0, "6-2", {"全年", "上半年", "下半年"}},                                             // 季刊
+            {0, "8-1", {"全年", "上半年", "下半年"}},                                             // 半年刊
+            {0, "8-2", {"全年"}},                                                                 // 年刊
+            {0, "8-3", {"全年"}},                                                                 // 不定
+            {1, "801-1", {"全年"}},                                                               // 月刊 elsewhere
+            {2, "901-1", {"全年"}},
+        };
+        for (const auto &c : cases) {
+            chooseTitle(c.tab, c.code);
+            run(0, [&](TdybkFrm *d) {
+                QCOMPARE(terms(d), c.offered);
+                QCOMPARE(d->termBox->currentIndex(), 0);
+                QCOMPARE(d->lbFtab->text(), m_main->currentTabCaption());
+            });
+        }
+
+        // A period outside the list: no term, nothing can be saved.
+        QVERIFY(ExecSql("insert into post (bkdh,bkmc,kq,cbrq,qnj,dj) values ('9-9','无名刊','周周刊','每周出版',10,1)"));
+        m_main->FTab->setTabIndex(1);
+        chooseTitle(0, "9-9");
+        run(0, [&](TdybkFrm *d) {
+            QVERIFY(terms(d).isEmpty());
+            QCOMPARE(d->termBox->currentIndex(), -1);
+            QVERIFY(d->qdy->text().isEmpty() && !d->qdy->isEnabled());
+            QVERIFY(d->amountEmpty());
+            leaveTermPanel(d);
+            QVERIFY(!d->confirmed());
+            StatementLog log;
+            d->qrBtn->click();
+            QVERIFY(log.writes().isEmpty());
+            QVERIFY(d->isVisible());
+        });
+    }
+
+    void halfYearIsPricedOnLeavingTheTermPanel()
+    {
+        chooseTitle(0, "4-3");
+        run(0, [&](TdybkFrm *d) {
+            pickItem(d->termBox, "上半年");
+            QCOMPARE(d->qdy->text(), QString("1"));
+            QCOMPARE(d->zdy->text(), QString("6"));
+            QVERIFY(!d->qdy->isEnabled() && !d->zdy->isEnabled());
+            QCOMPARE(d->lbMsg->text(), QString("非全年订阅,款额计算未考虑【停刊、休刊、合刊】情况,实际款额以邮局为准"));
+            QVERIFY(d->changed() && !d->confirmed());
+            QCOMPARE(d->ke->Value(), 72.0); // not yet
+            leaveTermPanel(d);
+            QCOMPARE(d->ke->Value(), 36.0);
+            QVERIFY(d->confirmed());
+            QCOMPARE(focused(), static_cast<QWidget *>(d->fs));
+            typeInto(d->fs, "2");
+            QCOMPARE(d->ke->Value(), 72.0);
+
+            // Back to 全年: the notice goes, the months are the whole year again.
+            pickItem(d->termBox, "全年");
+            QVERIFY(d->lbMsg->text().isEmpty());
+            QCOMPARE(d->zdy->text(), QString("12"));
+            QVERIFY(!d->confirmed());
+            // Saving needs the confirmation.
+            StatementLog log;
+            d->qrBtn->click();
+            QVERIFY(log.writes().isEmpty());
+        });
+    }
+
+    void reversedMonthsAreRefusedWithTheBeep()
+    {
+        chooseTitle(0, "4-3");
+        run(0, [&](TdybkFrm *d) {
+            TestHooks::clear();
+            pickItem(d->termBox, "月");
+            QVERIFY(d->qdy->isEnabled() && d->zdy->isEnabled());
+            QVERIFY(d->qdy->text().isEmpty() && d->zdy->text().isEmpty());
+            typeInto(d->qdy, "7");
+            typeInto(d->zdy, "3");
+            pressTab(); // out of the term panel into the copies area
+            QCOMPARE(d->lbMsg->text(), QString("起、止月份输入错误..."));
+            QVERIFY(!d->confirmed());
+            QCOMPARE(TestHooks::tones().size(), 1);
+            QCOMPARE(TestHooks::tones().first().frequencyHz, 1200);
+            QVERIFY(inside(d->Pansel));
+            QCOMPARE(d->ke->Value(), 72.0);
+
+            // Clicking into the copies beeps again; 确定 does nothing.
+            QTest::mouseClick(d->fs, Qt::LeftButton);
+            QCoreApplication::processEvents();
+            QCOMPARE(TestHooks::tones().size(), 2);
+            QVERIFY(inside(d->Pansel));
+            StatementLog log;
+            d->qrBtn->click();
+            QVERIFY(log.writes().isEmpty());
+
+            // Corrected to 3..5: the month price over three months.
+            typeInto(d->qdy, "3");
+            typeInto(d->zdy, "5");
+            pressTab();
+            QVERIFY(d->confirmed());
+            QCOMPARE(focused(), static_cast<QWidget *>(d->fs));
+            QCOMPARE(d->ke->Value(), 18.0);
+            QCOMPARE(TestHooks::tones().size(), 2);
+            d->qrBtn->click();
+            QCOMPARE(log.writes(),
+                     QStringList{QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) values(%1,0,'4-3','月刊',3,5,1,18)")
+                                     .arg(m_unit)});
+        });
+    }
+
+    void zeroCopiesAreRefused()
+    {
+        chooseTitle(0, "4-2");
+        run(0, [&](TdybkFrm *d) {
+            leaveTermPanel(d);
+            typeInto(d->fs, "0");
+            QCOMPARE(d->ke->Value(), 0.0);
+            StatementLog log;
+            d->qrBtn->click();
+            QCOMPARE(TestHooks::lastMessage().text, QString("请输入订阅份数..."));
+            QCOMPARE(TestHooks::lastMessage().caption, QString("提示信息"));
+            QCOMPARE(TestHooks::lastMessage().icon, platform::Icon::Warning);
+            QCOMPARE(focused(), static_cast<QWidget *>(d->fs));
+            typeInto(d->fs, "");
+            d->qrBtn->click();
+            QCOMPARE(TestHooks::messageCount(), 2);
+            QVERIFY(log.writes().isEmpty());
+            QVERIFY(d->isVisible());
+            d->BitBtn2->click();
+            QVERIFY(!d->isVisible());
+        });
+        QCOMPARE(valueOf("select count(*) from torder"), QString("0"));
+    }
+
+    void aFailedInsertKeepsTheDialogOpen()
+    {
+        storeLine("1-2", 1, 12, 1, 360);
+        storeLine("2-1", 1, 12, 1, 260);
+        m_main->ddado.first();
+        QVERIFY(ExecSql("create trigger no_orders before insert on torder begin select raise(abort,'disk full'); end"));
+        chooseTitle(0, "4-2");
+        run(0, [&](TdybkFrm *d) {
+            leaveTermPanel(d);
+            typeInto(d->fs, "4");
+            d->qrBtn->click();
+            QCOMPARE(TestHooks::lastMessage().text, QString("提交时出现异常->disk full"));
+            QCOMPARE(TestHooks::lastMessage().caption, QString("异常信息"));
+            QCOMPARE(TestHooks::lastMessage().icon, platform::Icon::Warning);
+            QVERIFY(d->isVisible());
+            QCOMPARE(d->fs->text(), QString("4"));
+            QCOMPARE(d->ke->Value(), 384.0);
+        });
+        // Not refreshed: the first line is still current.
+        QCOMPARE(m_main->ddado.recNo(), 1);
+    }
+
+    void anIssueCountFailureKeepsTheAmount()
+    {
+        QCOMPARE(CountIssues("月刊", "每月出版", 1, 6), -1);
+        QVERIFY(ExecSql("insert into post (bkdh,bkmc,kq,cbrq,qnj,dj) values ('9-1','坏日期月刊','月刊','每月出版',50,4)"));
+        m_main->FTab->setTabIndex(1);
+        chooseTitle(0, "9-1");
+        run(0, [&](TdybkFrm *d) {
+            QCOMPARE(d->ke->Value(), 50.0);
+            pickItem(d->termBox, "上半年");
+            leaveTermPanel(d);
+            QCOMPARE(d->lbMsg->text(), GP.LastError);
+            QVERIFY(d->lbMsg->text().startsWith("出版日期错"));
+            QCOMPARE(d->ke->Value(), 50.0);
+        });
+    }
+
+    void correctingALine()
+    {
+        // A line of 4 to 6 shows 二季度 with the months fixed.
+        storeLine("4-3", 4, 6, 1, 18);
+        StatementLog log;
+        run(1, [&](TdybkFrm *d) {
+            QCOMPARE(d->termBox->currentText(), QString("二季度"));
+            QCOMPARE(d->qdy->text(), QString("4"));
+            QCOMPARE(d->zdy->text(), QString("6"));
+            QVERIFY(!d->qdy->isEnabled() && !d->zdy->isEnabled());
+            QCOMPARE(d->fs->text(), QString("1"));
+            QCOMPARE(d->ke->Value(), 18.0);
+            QVERIFY(d->lbMsg->text().isEmpty());
+            QVERIFY(inside(d->Pansel));
+            QCOMPARE(TestHooks::tones().size(), 0);
+            // Nothing changed: closed without a statement and without a message.
+            pressTab();
+            QVERIFY(d->confirmed());
+            d->qrBtn->click();
+            QVERIFY(!d->isVisible());
+        });
+        QVERIFY(log.writes().isEmpty());
+        QCOMPARE(TestHooks::messageCount(), 0);
+
+        // Only the copies: fs and the amount.
+        const QString id = m_main->ddado.fieldText("id");
+        run(1, [&](TdybkFrm *d) {
+            leaveTermPanel(d);
+            typeInto(d->fs, "3");
+            d->qrBtn->click();
+        });
+        QCOMPARE(log.writes(), QStringList{"update torder set fs=3,ke=54 where id=" + id});
+        QCOMPARE(TestHooks::lastMessage().text, QString("修改记录成功！"));
+        QCOMPARE(m_main->ddado.fieldText("fs"), QString("3"));
+
+        // A line of 2 to 5 shows 月 with the months open; changing a month rewrites both.
+        storeLine("4-2", 2, 5, 1, 32);
+        log.clear();
+        const QString second = m_main->ddado.fieldText("id");
+        run(1, [&](TdybkFrm *d) {
+            QCOMPARE(d->termBox->currentText(), QString("月"));
+            QCOMPARE(d->qdy->text(), QString("2"));
+            QCOMPARE(d->zdy->text(), QString("5"));
+            QVERIFY(d->qdy->isEnabled() && d->zdy->isEnabled());
+            QCOMPARE(d->ke->Value(), 32.0); // 4 issues at 8.00
+            typeInto(d->zdy, "6");
+            pressTab();
+            QCOMPARE(d->ke->Value(), 40.0);
+            d->qrBtn->click();
+        });
+        QCOMPARE(log.writes(), QStringList{"update torder set qdy=2,zdy=6,ke=40 where id=" + second});
+    }
+
+    void correctingARangeTheTitleDoesNotOffer()
+    {
+        storeLine("8-2", 2, 5, 1, 45); // 年刊: only 全年 offered
+        StatementLog log;
+        run(1, [&](TdybkFrm *d) {
+            QCOMPARE(terms(d), QStringList{"全年"});
+            QCOMPARE(d->termBox->currentIndex(), -1);
+            QCOMPARE(d->qdy->text(), QString("2"));
+            QCOMPARE(d->zdy->text(), QString("5"));
+            QVERIFY(d->amountEmpty());
+            QVERIFY(d->qdy->isEnabled() && d->zdy->isEnabled());
+            TestHooks::clear();
+            QTest::mouseClick(d->fs, Qt::LeftButton); // straight into the copies
+            QCoreApplication::processEvents();
+            QVERIFY(!d->confirmed());
+            QCOMPARE(TestHooks::tones().size(), 1);
+            QVERIFY(inside(d->Pansel));
+            d->qrBtn->click();
+            QVERIFY(d->isVisible());
+            // Picking 全年 makes it a whole-year line.
+            pickItem(d->termBox, "全年");
+            pressTab();
+            QCOMPARE(d->ke->Value(), 45.0);
+            d->qrBtn->click();
+        });
+        QCOMPARE(log.writes().size(), 1);
+        QVERIFY(log.writes().first().startsWith("update torder set qdy=1,zdy=12 where id="));
+    }
+};
+
+TAVRIN_TEST_MAIN(TestDybk)
+#include "tst_dybk.moc"
