@@ -229,6 +229,10 @@ void TdybkFrm::buildWorkPanel()
     ke->setFont(bold);
     ke->setEnabled(false);
     paintInfoBackground(ke);
+    // Display only, but the amount must stay readable.
+    QPalette amountText = ke->palette();
+    amountText.setColor(QPalette::Disabled, QPalette::Text, amountText.color(QPalette::Active, QPalette::Text));
+    ke->setPalette(amountText);
     ke->setText(QString()); // nothing computed yet
     QLabel *hint = plainLabel(QStringLiteral("信息提示："), Panwork, 8, 46);
     hint->setFont(bold);

@@ -10,6 +10,7 @@
 #include "main/UbkMainFrm.h"
 #include "orders/IntegerEdit.h"
 #include "orders/UdybkFrm.h"
+#include "orders/UoperatorFrm.h"
 #include "platform/TestHooks.h"
 #include "platform/TestMain.h"
 #include "widgets/TFlatPanel.h"
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -338,6 +340,55 @@ private slots:
         QCOMPARE(w->dwbox->count(), 0);
         QVERIFY(w->lblxr->text().isEmpty() && w->lbphone->text().isEmpty());
         QCOMPARE(w->FTab->tabCount(), 4);
+    }
+
+    // Pictures of the three windows, into $TAVRIN_SCREENSHOTS when set (else a temporary folder):
+    // main-orders.png with lines in the order grid, dybk.png, operator.png.
+    void screenshots()
+    {
+        QTemporaryDir scratch;
+        const QString folder = qEnvironmentVariableIsSet("TAVRIN_SCREENSHOTS") ? qEnvironmentVariable("TAVRIN_SCREENSHOTS")
+                                                                                : scratch.path();
+        QVERIFY(BuildDateTable(2010));
+        addLine(m_unit, 0, "1-2", 3, 1080);
+        addLine(m_unit, 0, "2-1", 1, 260);
+        addLine(m_unit, 0, "4-3", 2, 72);
+        TbkMainFrm *w = start(/*role=*/2);
+        w->resize(1366, 771);
+        chooseUnit("青禾机械厂");
+        QVERIFY(w->ADO.locate("bkdh", "4-3"));
+        QCoreApplication::processEvents();
+        const QImage main = w->grab().toImage();
+        QCOMPARE(main.size(), QSize(1366, 771));
+        QVERIFY(main.save(folder + "/main-orders.png"));
+
+        QSize dialogSize;
+        TestHooks::queueAnswer(platform::Answer::Yes);
+        TestHooks::queueForm([&](QDialog *form) {
+            auto *d = static_cast<TdybkFrm *>(form);
+            pickItem(d->termBox, "上半年");
+            focusOn(d->termBox);
+            pressTab();
+            typeInto(d->fs, "2");
+            focusOn(d->fs);
+            const QImage picture = d->grab().toImage();
+            dialogSize = picture.size();
+            QVERIFY(picture.save(folder + "/dybk.png"));
+        });
+        w->dyBtn->click();
+        QCOMPARE(dialogSize, QSize(628, 374));
+
+        TestHooks::queueForm([&](QDialog *form) {
+            auto *units = static_cast<ToperatorFrm *>(form);
+            dm->ADOQuery1.setRecNo(2);
+            units->xgBtn->click();
+            QCoreApplication::processEvents();
+            const QImage picture = units->grab().toImage();
+            dialogSize = picture.size();
+            QVERIFY(picture.save(folder + "/operator.png"));
+        });
+        w->dwwhBtn1->click();
+        QCOMPARE(dialogSize, QSize(697, 307));
     }
 
     // One clerk's work on the demo database of 2010: log in, choose a unit, subscribe a daily paper
