@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,6 +31,7 @@ const QString ImportFileFilter = QStringLiteral(
 namespace {
 
 const QString ProgId = QStringLiteral("excel.application");
+constexpr qint64 LabelRefreshMs = 25;
 
 // Quits a spreadsheet application that is no longer wanted; it may already have gone.
 void quitQuietly(const std::shared_ptr<sheet::Application> &app)
@@ -290,11 +292,17 @@ void TbkmlFrm::importRows()
     const QString head = ImportInsertHead(table, headers);
     const int badHeader = FirstBadHeader(headers);
 
+    QElapsedTimer labelShown;
     for (int r = 2; r <= rows; ++r) {
-        // The progress label shows the first two columns; each cell is read once.
+        // The progress label shows the first two columns; each cell is read once. Painting the label
+        // costs more than writing a row, so it shows the current row whenever a screen refresh is due,
+        // not for every row of a fast import.
         const QVector<sheet::CellValue> cells = readRow(sheet, r, qMax(columns, 2));
-        lbmsg->setText(cells.at(0).toText() + QLatin1Char('/') + cells.at(1).toText());
-        lbmsg->repaint();
+        if (!labelShown.isValid() || labelShown.elapsed() >= LabelRefreshMs) {
+            lbmsg->setText(cells.at(0).toText() + QLatin1Char('/') + cells.at(1).toText());
+            lbmsg->repaint();
+            labelShown.start();
+        }
         PBar->setValue(r - 1);
         if (ImportStopRequested)
             break;
