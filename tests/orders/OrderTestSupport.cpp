@@ -62,10 +62,15 @@ std::unique_ptr<TbkMainFrm> startMainWindow(const TestDatabase &database, int ro
     GP.ConnectionText = ConnectionTextFor(database.path());
     GP.UserRole = role;
     window->show();
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get()))
-        qWarning("the main window did not become active");
+    waitUntilActive(window.get());
     return window;
+}
+
+void waitUntilActive(QWidget *window)
+{
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        qWarning("%s did not become active", window->metaObject()->className());
 }
 
 void pickItem(QComboBox *box, const QString &item)

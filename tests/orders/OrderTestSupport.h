@@ -33,6 +33,9 @@ QString valueOf(const QString &sql);
 // The main window shown as after a login with `role` on the test database.
 std::unique_ptr<TbkMainFrm> startMainWindow(const TestDatabase &database, int role = 0);
 
+// Activates a window just shown (a dialog handed to a queued form handler) and waits until it has
+// the keyboard, so that focus moves behave as on the desktop.
+void waitUntilActive(QWidget *window);
 // Picks an entry of a combo box from its list, as a click on the list does.
 void pickItem(QComboBox *box, const QString &item);
 // Gives `widget` the focus in its active window and lets the focus events run.

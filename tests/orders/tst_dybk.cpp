@@ -71,6 +71,7 @@ class TestDybk : public QObject {
         TestHooks::queueForm([&](QDialog *form) {
             auto *d = qobject_cast<TdybkFrm *>(form);
             QVERIFY(d);
+            waitUntilActive(d);
             ran = true;
             drive(d);
         });

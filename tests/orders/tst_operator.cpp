@@ -46,9 +46,7 @@ class TestOperator : public QObject {
     {
         m_w.reset(new ToperatorFrm);
         m_w->show();
-        m_w->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_w.get()))
-            qWarning("the unit window did not become active");
+        waitUntilActive(m_w.get());
         return m_w.get();
     }
 
@@ -408,6 +406,7 @@ private slots:
         TestHooks::queueForm([&seen](QDialog *form) {
             auto *units = qobject_cast<ToperatorFrm *>(form);
             QVERIFY(units);
+            waitUntilActive(units);
             seen = units->brow->cellText(1, 0);
             units->zjBtn->click();
             typeInto(units->dwmc, "丙");

@@ -366,6 +366,7 @@ private slots:
         TestHooks::queueAnswer(platform::Answer::Yes);
         TestHooks::queueForm([&](QDialog *form) {
             auto *d = static_cast<TdybkFrm *>(form);
+            waitUntilActive(d);
             pickItem(d->termBox, "上半年");
             focusOn(d->termBox);
             pressTab();
@@ -380,6 +381,7 @@ private slots:
 
         TestHooks::queueForm([&](QDialog *form) {
             auto *units = static_cast<ToperatorFrm *>(form);
+            waitUntilActive(units);
             dm->ADOQuery1.setRecNo(2);
             units->xgBtn->click();
             QCoreApplication::processEvents();
@@ -408,6 +410,7 @@ private slots:
         StatementLog log;
         TestHooks::queueForm([](QDialog *form) {
             auto *d = static_cast<TdybkFrm *>(form);
+            waitUntilActive(d);
             pickItem(d->termBox, "三季度");
             focusOn(d->termBox);
             pressTab();
@@ -433,6 +436,7 @@ private slots:
         log.clear();
         TestHooks::queueForm([](QDialog *form) {
             auto *d = static_cast<TdybkFrm *>(form);
+            waitUntilActive(d);
             QCOMPARE(d->termBox->currentText(), QString("三季度"));
             QCOMPARE(d->ke->text(), QString("220.80"));
             pressTab();
