@@ -230,6 +230,8 @@ void TGridExport::writeSheetCells(bool &completed)
 // whole data set whatever number of records was written.
 void TGridExport::writeFooterRow(const sheet::Worksheet &ws, int row)
 {
+    if (!DB_Grid) // the grid went while window messages ran
+        return;
     const QVector<TColumn> &columns = DB_Grid->Columns();
     const TSumList &sums = DB_Grid->SumList();
     int p = 1;
