@@ -184,9 +184,21 @@ void TbkmlFrm::FormShow()
             names << query.fieldText(QStringLiteral("mc"));
         mllxBox->setItems(names);
         mllxBox->setItemIndex(-1);
+        fitTypeColumns();
         query.close();
         query.clearSql();
     }
+}
+
+void TbkmlFrm::fitTypeColumns()
+{
+    // Four types side by side while their names fit; longer names (those of the database are longer
+    // than the design-time ones) go into two rows of two.
+    const int cell = (mllxBox->width() - 8) / 4;
+    bool fits = true;
+    for (int i = 0; i < mllxBox->Items().size(); ++i)
+        fits = fits && mllxBox->button(i)->sizeHint().width() <= cell;
+    mllxBox->setColumns(fits ? 4 : 2);
 }
 
 void TbkmlFrm::BitBtn1Click()

@@ -57,6 +57,7 @@ protected:
 
 private:
     void buildControls();
+    void fitTypeColumns();
     void importRows();
     void cleanUp(QString failure);
 
