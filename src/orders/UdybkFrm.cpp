@@ -68,6 +68,14 @@ const db::Query *orderRow()
     return &bkMainFrm->ddado;
 }
 
+template <class Control>
+Control *placed(Control *control, const char *name, const QRect &geometry)
+{
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
 QLabel *captionLabel(const QString &caption, QWidget *parent, int left, int top, int width)
 {
     auto *label = new QLabel(caption, parent);
@@ -81,9 +89,7 @@ QLabel *captionLabel(const QString &caption, QWidget *parent, int left, int top,
 
 TFlatPanel *valuePanel(const char *name, QWidget *parent, int left, int top, int width)
 {
-    auto *panel = new TFlatPanel(parent);
-    panel->setObjectName(QLatin1String(name));
-    panel->setGeometry(left, top, width, 25);
+    auto *panel = placed(new TFlatPanel(parent), name, {left, top, width, 25});
     panel->setBorderColor(FrameColour);
     panel->setColor(infoBackground());
     return panel;
@@ -138,13 +144,9 @@ void TdybkFrm::buildTitleRows()
 {
     QWidget *p = PanClient;
     captionLabel(QStringLiteral("订阅单位："), p, 14, 19, 84);
-    lbdwmc = new QLabel(p);
-    lbdwmc->setObjectName(QStringLiteral("lbdwmc"));
-    lbdwmc->setGeometry(100, 19, 119, 25);
+    lbdwmc = placed(new QLabel(p), "lbdwmc", {100, 19, 119, 25});
     captionLabel(QStringLiteral("报刊目录类型："), p, 216, 19, 84);
-    lbFtab = new QLabel(p);
-    lbFtab->setObjectName(QStringLiteral("lbFtab"));
-    lbFtab->setGeometry(300, 19, 302, 25);
+    lbFtab = placed(new QLabel(p), "lbFtab", {300, 19, 302, 25});
     for (QLabel *label : {lbdwmc, lbFtab}) {
         QFont underlined = font();
         underlined.setUnderline(true);
@@ -188,20 +190,12 @@ void TdybkFrm::buildTitleRows()
 
 void TdybkFrm::buildTermPanel()
 {
-    Pansel = new QWidget(PanClient);
-    Pansel->setObjectName(QStringLiteral("Pansel"));
-    Pansel->setGeometry(8, 200, 609, 41);
+    Pansel = placed(new QWidget(PanClient), "Pansel", {8, 200, 609, 41});
     plainLabel(QStringLiteral("订阅时限："), Pansel, 8, 13);
-    termBox = new TPickComboBox(Pansel);
-    termBox->setObjectName(QStringLiteral("termBox"));
-    termBox->setGeometry(78, 9, 97, 22);
+    termBox = placed(new TPickComboBox(Pansel), "termBox", {78, 9, 97, 22});
     plainLabel(QStringLiteral("起止月份："), Pansel, 204, 13);
-    qdy = new TIntegerEdit(Pansel);
-    qdy->setObjectName(QStringLiteral("qdy"));
-    qdy->setGeometry(274, 9, 57, 22);
-    zdy = new TIntegerEdit(Pansel);
-    zdy->setObjectName(QStringLiteral("zdy"));
-    zdy->setGeometry(341, 9, 57, 22);
+    qdy = placed(new TIntegerEdit(Pansel), "qdy", {274, 9, 57, 22});
+    zdy = placed(new TIntegerEdit(Pansel), "zdy", {341, 9, 57, 22});
     for (TIntegerEdit *month : {qdy, zdy}) {
         month->setEnabled(false);
         paintInfoBackground(month);
@@ -213,17 +207,11 @@ void TdybkFrm::buildTermPanel()
 
 void TdybkFrm::buildWorkPanel()
 {
-    Panwork = new QWidget(PanClient);
-    Panwork->setObjectName(QStringLiteral("Panwork"));
-    Panwork->setGeometry(8, 241, 609, 120);
+    Panwork = placed(new QWidget(PanClient), "Panwork", {8, 241, 609, 120});
     plainLabel(QStringLiteral("订阅份数："), Panwork, 8, 12);
-    fs = new TIntegerEdit(Panwork);
-    fs->setObjectName(QStringLiteral("fs"));
-    fs->setGeometry(78, 8, 89, 22);
+    fs = placed(new TIntegerEdit(Panwork), "fs", {78, 8, 89, 22});
     plainLabel(QStringLiteral("订阅款额："), Panwork, 204, 12);
-    ke = new TNumberEdit(Panwork, -1, QStringLiteral("0.00"));
-    ke->setObjectName(QStringLiteral("ke"));
-    ke->setGeometry(274, 8, 123, 22);
+    ke = placed(new TNumberEdit(Panwork, -1, QStringLiteral("0.00")), "ke", {274, 8, 123, 22});
     QFont bold = font();
     bold.setBold(true);
     ke->setFont(bold);
@@ -237,20 +225,16 @@ void TdybkFrm::buildWorkPanel()
     QLabel *hint = plainLabel(QStringLiteral("信息提示："), Panwork, 8, 46);
     hint->setFont(bold);
     hint->adjustSize();
-    lbMsg = new QLabel(Panwork);
-    lbMsg->setObjectName(QStringLiteral("lbMsg"));
-    lbMsg->setGeometry(8 + hint->width() + 4, 46, 600 - hint->width() - 12, 36);
+    lbMsg = placed(new QLabel(Panwork), "lbMsg", {8 + hint->width() + 4, 46, 600 - hint->width() - 12, 36});
     lbMsg->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lbMsg->setWordWrap(true);
     QPalette red = lbMsg->palette();
     red.setColor(QPalette::WindowText, QColor(0x99, 0, 0));
     lbMsg->setPalette(red);
-    qrBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("确定"), Panwork);
-    qrBtn->setObjectName(QStringLiteral("qrBtn"));
-    qrBtn->setGeometry(430, 88, 73, 25);
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("取消"), Panwork);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setGeometry(515, 88, 73, 25);
+    qrBtn = placed(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("确定"), Panwork),
+                   "qrBtn", {430, 88, 73, 25});
+    BitBtn2 = placed(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("取消"), Panwork),
+                     "BitBtn2", {515, 88, 73, 25});
     for (QPushButton *b : {qrBtn, BitBtn2})
         b->setAutoDefault(false);
     connect(fs, &QLineEdit::textChanged, this, &TdybkFrm::fsChange);
