@@ -8,7 +8,7 @@
 //   bench_catalogue [--rows N]
 //   bench_catalogue --screenshots <folder>   (catalogue-import.png and catalogue-edit.png, no timings)
 
-#include "CreateDatabase.h"
+#include "TestDatabase.h"
 
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/UbkmlFrm.h"
@@ -31,6 +31,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <vector>
 
@@ -43,24 +44,6 @@ double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
-}
-
-// A fresh database file with the data module connected to it.
-void openFresh(const QString &path, bool demo)
-{
-    QFile::remove(path);
-    bkdata::CreateOptions options;
-    options.demo = demo;
-    QString error;
-    if (!bkdata::createDatabase(path, options, &error))
-        qFatal("%s", qPrintable(error));
-    delete dm;
-    dm = new Tdm;
-    GP.DatabasePath = path;
-    GP.ConnectionText = ConnectionTextFor(path);
-    GP.WorkYear = 2010;
-    if (CountRows(QStringLiteral("select * from bkmllx")) < 0)
-        qFatal("%s", qPrintable(GP.LastError));
 }
 
 // A postal catalogue of `rows` titles, every column filled as a publisher's list would fill it.
@@ -153,16 +136,18 @@ int benchmark(const QTemporaryDir &dir, int rows)
     const QString file = dir.filePath(QStringLiteral("postal.xls"));
     writeCatalogue(file, rows);
     const QList<QStringList> statements = rowStatements(file);
-    const QString database = dir.filePath(QStringLiteral("bkdata.mdb"));
+    std::unique_ptr<TestDatabase> database;
 
     std::vector<double> imports, bare;
     for (int run = 0; run < 3; ++run) {
-        openFresh(database, false);
+        database.reset();
+        database.reset(new TestDatabase);
         imports.push_back(importThroughWindow(file));
         if (CountRows(QStringLiteral("select * from post")) != rows)
             qFatal("the import wrote %d rows, not %d: %s", CountRows(QStringLiteral("select * from post")), rows,
                    qPrintable(platform::TestHooks::lastMessage().text));
-        openFresh(database, false);
+        database.reset();
+        database.reset(new TestDatabase);
         bare.push_back(bareWrites(statements));
         if (CountRows(QStringLiteral("select * from post")) != rows)
             qFatal("the bare writes did not write every row");
@@ -185,9 +170,9 @@ bool save(QWidget *window, const QString &file)
 
 // The import window halfway through the demo postal catalogue, and the editing window on a
 // non-postal title with its name and yearly price ticked.
-int screenshots(const QTemporaryDir &dir, const QString &folder)
+int screenshots(const QString &folder)
 {
-    openFresh(dir.filePath(QStringLiteral("bkdata.mdb")), true);
+    const TestDatabase database(/*demo=*/true);
     bool saved = false;
     {
         TbkmlFrm window;
@@ -206,8 +191,8 @@ int screenshots(const QTemporaryDir &dir, const QString &folder)
 
     TbkMainFrm main;
     GP.UserRole = 2;
-    GP.DatabasePath = dir.filePath(QStringLiteral("bkdata.mdb"));
-    GP.ConnectionText = ConnectionTextFor(GP.DatabasePath);
+    GP.DatabasePath = database.path();
+    GP.ConnectionText = ConnectionTextFor(database.path());
     main.show();
     main.FTab->setTabIndex(1);
     main.ADO.locate(QStringLiteral("bkdh"), QStringLiteral("801-1"));
@@ -234,14 +219,12 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     int result = 0;
     if (const int i = int(args.indexOf(QStringLiteral("--screenshots"))); i > 0 && i + 1 < args.size()) {
-        result = screenshots(dir, args.at(i + 1));
+        result = screenshots(args.at(i + 1));
     } else {
         int rows = 10000;
         if (const int n = int(args.indexOf(QStringLiteral("--rows"))); n > 0 && n + 1 < args.size())
             rows = args.at(n + 1).toInt();
         result = benchmark(dir, rows);
     }
-    delete dm;
-    dm = nullptr;
     return result;
 }
