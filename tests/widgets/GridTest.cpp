@@ -41,6 +41,24 @@ QVector<TColumn> orderColumns()
             MakeColumn("missing", "无此字段", 40)};
 }
 
+// A query on the order lines and a grid with the order columns; the grid is bound unless told not to.
+struct Scene {
+    db::Query query;
+    TDataSource source{nullptr, &query};
+    TDataGrid grid;
+
+    explicit Scene(const QString &sql = "select * from torder order by id", bool open = true, bool bind = true)
+    {
+        query.setConnection(&dm->ADOConnection);
+        query.setSql(sql);
+        if (open)
+            query.open();
+        grid.setColumns(orderColumns());
+        if (bind)
+            grid.setDataSource(&source);
+    }
+};
+
 QColor pixelAt(QWidget *w, const QPoint &p)
 {
     return w->grab().toImage().pixelColor(p);
@@ -81,12 +99,10 @@ private slots:
 
     void modelStaysConsistent()
     {
-        db::Query query;
-        query.setConnection(&dm->ADOConnection);
-        query.setSql("select * from torder order by id");
-        TDataSource source(nullptr, &query);
-        TDataGrid grid;
-        grid.setColumns(orderColumns());
+        Scene scene(QString("select * from torder order by id"), false, false);
+        db::Query &query = scene.query;
+        TDataSource &source = scene.source;
+        TDataGrid &grid = scene.grid;
         QAbstractItemModelTester tester(grid.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         grid.setDataSource(&source);
         QCOMPARE(grid.model()->rowCount(), 0); // closed query
@@ -129,16 +145,11 @@ private slots:
 
     void followsTheCurrentRowBothWays()
     {
-        db::Query query;
-        query.setConnection(&dm->ADOConnection);
-        query.setSql("select * from torder order by id");
-        query.open();
+        Scene scene;
+        db::Query &query = scene.query;
+        TDataGrid &grid = scene.grid;
         int scrolls = 0;
         query.afterScroll = [&] { ++scrolls; };
-        TDataSource source(nullptr, &query);
-        TDataGrid grid;
-        grid.setColumns(orderColumns());
-        grid.setDataSource(&source);
         grid.resize(400, 200);
         grid.show();
         QCOMPARE(grid.currentIndex().row(), 0);
@@ -168,15 +179,10 @@ private slots:
     {
         for (int i = 0; i < 40; ++i)
             QVERIFY(ExecSql(QString("insert into torder (dwid,mllx,bkdh,qdy,zdy,fs,ke) values (2,0,'9-%1',1,12,1,1)").arg(i)));
-        db::Query query;
-        query.setConnection(&dm->ADOConnection);
-        query.setSql("select * from torder where dwid=2 order by id");
-        query.open();
-        TDataSource source(nullptr, &query);
-        TDataGrid grid;
-        grid.setColumns(orderColumns());
+        Scene scene("select * from torder where dwid=2 order by id");
+        db::Query &query = scene.query;
+        TDataGrid &grid = scene.grid;
         grid.setFooterRowCount(1);
-        grid.setDataSource(&source);
         grid.resize(400, 250);
         grid.show();
         QVERIFY(QTest::qWaitForWindowExposed(&grid));
@@ -191,14 +197,10 @@ private slots:
 
     void footerKeepsRunningSums()
     {
-        db::Query query;
-        query.setConnection(&dm->ADOConnection);
-        query.setSql("select * from torder order by id");
-        TDataSource source(nullptr, &query);
-        TDataGrid grid;
-        grid.setColumns(orderColumns());
+        Scene scene(QString("select * from torder order by id"), false);
+        db::Query &query = scene.query;
+        TDataGrid &grid = scene.grid;
         grid.setFooterRowCount(1);
-        grid.setDataSource(&source);
         QCOMPARE(grid.SumList().count(), 2);
         QCOMPARE(grid.SumList().item(0), 0);
         QCOMPARE(grid.footerText(0), QString("合计"));
@@ -232,14 +234,8 @@ private slots:
 
     void paintHookColoursCells()
     {
-        db::Query query;
-        query.setConnection(&dm->ADOConnection);
-        query.setSql("select * from torder order by id");
-        query.open();
-        TDataSource source(nullptr, &query);
-        TDataGrid grid;
-        grid.setColumns(orderColumns());
-        grid.setDataSource(&source);
+        Scene scene;
+        TDataGrid &grid = scene.grid;
         grid.resize(400, 200);
         QList<int> seenRows;
         bool sawSelected = false;
