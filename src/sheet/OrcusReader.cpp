@@ -413,7 +413,7 @@ public:
                     target.columnWidths[column] = width;
         }
         if (model.sheets.empty())
-            model.addSheet(QStringLiteral("Sheet1"));
+            throw Damaged{QStringLiteral("找不到工作表")};
         model.activeSheet = std::clamp(model.activeSheet, 0, int(model.sheets.size()) - 1);
         return model;
     }
@@ -545,14 +545,15 @@ WorkbookModel readXlsx(const QByteArray &file, const QString &fileName)
 
 WorkbookModel readOds(const QByteArray &file, const QString &fileName)
 {
+    QByteArray package;
     try {
-        checkUnpackedSize(file);
+        package = prepareOds(file);
     } catch (const SheetError &error) {
         throw SheetError(damagedText(fileName, kOdsKind) + QStringLiteral("（%1）").arg(error.message()));
     }
     Importer importer;
     orcus::orcus_ods filter(&importer);
-    return run(filter, importer, file, fileName, kOdsKind);
+    return run(filter, importer, package, fileName, kOdsKind);
 }
 
 WorkbookModel readCsv(const QByteArray &file, const QString &fileName, const QString &sheetName)
@@ -569,6 +570,11 @@ WorkbookModel readCsv(const QByteArray &file, const QString &fileName, const QSt
                 throw SheetError(QStringLiteral("无法读取文件“%1”：系统不支持GB18030编码").arg(fileName));
             utf8 = QString(gb18030.decode(file)).toUtf8();
         }
+    }
+    if (utf8.trimmed().isEmpty()) {
+        WorkbookModel empty;
+        empty.addSheet(sheetName);
+        return empty;
     }
     // liborcus's csv parser takes LF line ends only.
     utf8.replace("\r\n", "\n");

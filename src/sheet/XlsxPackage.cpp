@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <QXmlStreamReader>
 #include <QtEndian>
 #include <array>
 #include <vector>
@@ -143,10 +144,10 @@ QString relativeTarget(const QString &fromFolder, const QString &absolute)
 
 // Relationship targets written as absolute paths, made relative to the part they
 // belong to ("xl/_rels/workbook.xml.rels" belongs to a part in "xl").
-bool rewriteRelationships(const QString &entryName, QByteArray &xml)
+void rewriteRelationships(const QString &entryName, QByteArray &xml)
 {
     if (!xml.contains("Target=\"/"))
-        return false;
+        return;
     QString folder = entryName.section(QStringLiteral("_rels/"), 0, 0);
     if (folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
@@ -162,7 +163,6 @@ bool rewriteRelationships(const QString &entryName, QByteArray &xml)
     }
     result += QStringView(text).mid(last);
     xml = result.toUtf8();
-    return true;
 }
 
 // The text runs of an inline string, phonetic runs left out; still XML-escaped.
@@ -205,11 +205,11 @@ QByteArray inlineText(const QByteArray &inner)
 
 // Cells holding inline strings rewritten as cells holding a formula result text, which
 // liborcus does read: <c t="inlineStr"><is><t>x</t></is></c> -> <c t="str"><f>0</f><v>x</v></c>.
-bool rewriteInlineStrings(QByteArray &xml)
+void rewriteInlineStrings(QByteArray &xml)
 {
     static const QByteArray marker = "t=\"inlineStr\"";
     if (!xml.contains(marker))
-        return false;
+        return;
     QByteArray out;
     out.reserve(xml.size());
     qsizetype pos = 0;
@@ -238,7 +238,82 @@ bool rewriteInlineStrings(QByteArray &xml)
     }
     out += xml.mid(pos);
     xml = out;
+}
+
+// True when every numeric character reference (&#...; or &#x...;) names a Unicode
+// character.
+bool characterReferencesValid(const QByteArray &xml)
+{
+    for (qsizetype at = xml.indexOf("&#"); at >= 0; at = xml.indexOf("&#", at + 2)) {
+        qsizetype i = at + 2;
+        const bool hex = i < xml.size() && xml.at(i) == 'x';
+        if (hex)
+            ++i;
+        quint64 value = 0;
+        qsizetype digits = 0;
+        for (; i < xml.size() && xml.at(i) != ';'; ++i, ++digits) {
+            const char ch = xml.at(i);
+            int digit = -1;
+            if (ch >= '0' && ch <= '9')
+                digit = ch - '0';
+            else if (hex && ch >= 'a' && ch <= 'f')
+                digit = ch - 'a' + 10;
+            else if (hex && ch >= 'A' && ch <= 'F')
+                digit = ch - 'A' + 10;
+            if (digit < 0 || digits > 8)
+                return false;
+            value = value * (hex ? 16 : 10) + quint64(digit);
+        }
+        if (i >= xml.size() || digits == 0 || value == 0 || value > 0x10FFFF)
+            return false;
+    }
     return true;
+}
+
+// The parts of a package, each checked.
+QList<QPair<QByteArray, QByteArray>> checkedParts(const QByteArray &file)
+{
+    if (declaredUnpackedSize(file) > kMaxUnpacked)
+        throw SheetError(QStringLiteral("压缩包解开后过大"));
+    QList<QPair<QByteArray, QByteArray>> parts;
+    try {
+        orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t *>(file.constData()), size_t(file.size()));
+        orcus::zip_archive archive(&stream);
+        archive.load();
+        std::vector<unsigned char> buffer;
+        for (size_t i = 0; i < archive.get_file_entry_count(); ++i) {
+            const std::string_view name = archive.get_file_entry_name(i);
+            buffer.clear();
+            if (!archive.read_file_entry(name, buffer))
+                throw SheetError(QStringLiteral("无法解开部件“%1”").arg(QString::fromUtf8(name.data(), qsizetype(name.size()))));
+            if (!buffer.empty() && buffer.back() == 0) // liborcus ends the data with a NUL of its own
+                buffer.pop_back();
+            parts.append({QByteArray(name.data(), qsizetype(name.size())),
+                          QByteArray(reinterpret_cast<const char *>(buffer.data()), qsizetype(buffer.size()))});
+        }
+    } catch (const SheetError &) {
+        throw;
+    } catch (const std::exception &error) {
+        throw SheetError(QStringLiteral("不是有效的压缩包（%1）").arg(QString::fromUtf8(error.what())));
+    }
+    if (parts.isEmpty())
+        throw SheetError(QStringLiteral("压缩包是空的"));
+    for (const auto &[name, data] : parts) {
+        if (!name.endsWith(".xml") && !name.endsWith(".rels"))
+            continue;
+        const QString part = QString::fromUtf8(name);
+        if (!characterReferencesValid(data))
+            throw SheetError(QStringLiteral("部件“%1”中有无效的字符引用").arg(part));
+        // liborcus's own parser may read past the end of malformed XML: only
+        // well-formed parts reach it.
+        QXmlStreamReader xml(data);
+        xml.setNamespaceProcessing(false);
+        while (!xml.atEnd())
+            xml.readNext();
+        if (xml.hasError())
+            throw SheetError(QStringLiteral("部件“%1”不是完整的XML（%2）").arg(part, xml.errorString()));
+    }
+    return parts;
 }
 
 int activeTabOf(const QByteArray &workbookXml)
@@ -250,44 +325,25 @@ int activeTabOf(const QByteArray &workbookXml)
 
 } // namespace
 
-void checkUnpackedSize(const QByteArray &zip)
+QByteArray prepareOds(const QByteArray &file)
 {
-    if (declaredUnpackedSize(zip) > kMaxUnpacked)
-        throw SheetError(QStringLiteral("压缩包解开后过大"));
+    return storedZip(checkedParts(file));
 }
 
 PreparedXlsx prepareXlsx(const QByteArray &file)
 {
-    PreparedXlsx prepared{file, -1};
-    checkUnpackedSize(file);
-    try {
-        orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t *>(file.constData()), size_t(file.size()));
-        orcus::zip_archive archive(&stream);
-        archive.load();
-        QList<QPair<QByteArray, QByteArray>> entries;
-        bool changed = false;
-        std::vector<unsigned char> buffer;
-        for (size_t i = 0; i < archive.get_file_entry_count(); ++i) {
-            const std::string_view name = archive.get_file_entry_name(i);
-            buffer.clear();
-            if (!archive.read_file_entry(name, buffer))
-                return prepared; // liborcus will report the damage
-            const QByteArray entryName(name.data(), qsizetype(name.size()));
-            QByteArray data(reinterpret_cast<const char *>(buffer.data()), qsizetype(buffer.size()));
-            const QString nameText = QString::fromUtf8(entryName);
-            if (nameText.endsWith(QLatin1String(".rels")))
-                changed = rewriteRelationships(nameText, data) || changed;
-            else if (nameText.startsWith(QLatin1String("xl/worksheets/")) && nameText.endsWith(QLatin1String(".xml")))
-                changed = rewriteInlineStrings(data) || changed;
-            else if (nameText == QLatin1String("xl/workbook.xml"))
-                prepared.activeTab = activeTabOf(data);
-            entries.append({entryName, data});
-        }
-        if (changed)
-            prepared.package = storedZip(entries);
-    } catch (const std::exception &) {
-        // Not a readable archive: liborcus reports it when it reads the original.
+    PreparedXlsx prepared;
+    auto parts = checkedParts(file);
+    for (auto &[name, data] : parts) {
+        const QString nameText = QString::fromUtf8(name);
+        if (nameText.endsWith(QLatin1String(".rels")))
+            rewriteRelationships(nameText, data);
+        else if (nameText.startsWith(QLatin1String("xl/worksheets/")) && nameText.endsWith(QLatin1String(".xml")))
+            rewriteInlineStrings(data);
+        else if (nameText == QLatin1String("xl/workbook.xml"))
+            prepared.activeTab = activeTabOf(data);
     }
+    prepared.package = storedZip(parts);
     return prepared;
 }
 

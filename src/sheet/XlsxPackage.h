@@ -1,5 +1,13 @@
 #pragma once
-// Prepares an .xlsx package for liborcus 0.17, which silently skips parts of packages
+// Prepares .xlsx and .ods packages for liborcus 0.17.
+//
+// Every package is checked first for what liborcus does not survive: parts declaring
+// huge sizes (it sets that much memory aside), numeric character references beyond
+// Unicode and malformed XML (on which it stops the program with a failed assertion).
+//
+// liborcus is then given a copy made of the checked parts only (stored, not
+// compressed), so that it reads exactly what was checked. .xlsx packages are mended
+// on the way where liborcus silently skips parts of packages
 // written by some programs (openpyxl among them): relationship targets given as
 // absolute paths ("/xl/worksheets/sheet1.xml"), texts stored inline in cells
 // (t="inlineStr"), and an active sheet named only in the workbook view (activeTab).
@@ -9,16 +17,13 @@
 namespace sheet {
 
 struct PreparedXlsx {
-    QByteArray package; // the file itself, or a rewritten copy when it needed changes
+    QByteArray package; // the checked and mended copy
     int activeTab = -1; // 0-based sheet of the workbook view, -1 when not given
 };
 
-// Throws SheetError (without a file name; the caller adds it) for a package whose
-// parts would unpack to more than we accept.
+// Both throw SheetError (without a file name; the caller adds it) for a package that
+// fails the checks.
 PreparedXlsx prepareXlsx(const QByteArray &file);
-
-// Throws SheetError (without a file name) when the directory of a zip archive declares
-// parts larger than we accept: liborcus would set aside that much memory.
-void checkUnpackedSize(const QByteArray &zip);
+QByteArray prepareOds(const QByteArray &file);
 
 } // namespace sheet
