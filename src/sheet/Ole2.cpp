@@ -10,6 +10,7 @@
 #include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-utils.h>
 
+#include <iterator>
 #include <memory>
 #include <mutex>
 
@@ -21,19 +22,36 @@ namespace {
 // enough that a hostile size field cannot exhaust memory.
 constexpr gsf_off_t kMaxStreamSize = 256 * 1024 * 1024;
 
-void ignoreMessage(const gchar *, GLogLevelFlags, const gchar *, gpointer) {}
-
 void initGsf()
 {
     static std::once_flag once;
-    std::call_once(once, [] {
-        gsf_init();
-        // Damaged compound files make libgsf print warnings; we report the damage
-        // ourselves, with the file's name.
-        g_log_set_handler("libgsf:msole", GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_MESSAGE),
-                          ignoreMessage, nullptr);
-    });
+    std::call_once(once, [] { gsf_init(); });
 }
+
+void ignoreMessage(const gchar *, GLogLevelFlags, const gchar *, gpointer) {}
+
+// Damaged compound files make libgsf print warnings; while one is read they are
+// dropped, as we report the damage ourselves, with the file's name.
+class QuietGsf {
+public:
+    QuietGsf()
+    {
+        const auto levels = GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_MESSAGE);
+        for (size_t i = 0; i < std::size(kDomains); ++i)
+            m_handlers[i] = g_log_set_handler(kDomains[i], levels, ignoreMessage, nullptr);
+    }
+    ~QuietGsf()
+    {
+        for (size_t i = 0; i < std::size(kDomains); ++i)
+            g_log_remove_handler(kDomains[i], m_handlers[i]);
+    }
+    QuietGsf(const QuietGsf &) = delete;
+    QuietGsf &operator=(const QuietGsf &) = delete;
+
+private:
+    static constexpr const char *kDomains[] = {"libgsf:msole", "libgsf", nullptr};
+    guint m_handlers[std::size(kDomains)] = {};
+};
 
 struct GObjectUnref {
     void operator()(void *p) const
@@ -54,6 +72,7 @@ QString notAWorkbook(const QString &fileName, const QString &why)
 QByteArray readWorkbookStream(const QByteArray &file, const QString &fileName)
 {
     initGsf();
+    const QuietGsf quiet;
     GPtr<GsfInput> input(gsf_input_memory_new(reinterpret_cast<const guint8 *>(file.constData()), file.size(), FALSE));
     GError *error = nullptr;
     GPtr<GsfInfile> ole(gsf_infile_msole_new(input.get(), &error));
