@@ -5,6 +5,7 @@
 #include "main/UbkMainFrm.h"
 #include "orders/UdybkFrm.h"
 #include "orders/UoperatorFrm.h"
+#include "orders/UxlsoutFrm.h"
 #include "platform/Dialogs.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TPickComboBox.h"
@@ -289,7 +290,14 @@ void TbkMainFrm::clearBtnClick()
 }
 
 // Exporting the unit's orders opens the order export dialog.
-void TbkMainFrm::ToolButton1Click() {}
+void TbkMainFrm::ToolButton1Click()
+{
+    if (!SelectedUnit()) {
+        platform::ShowHint(this, QStringLiteral("   请选择订阅报刊的单位...    "));
+        return;
+    }
+    ShowExportForm(SelectedUnitName(), SelectedUnit()->id);
+}
 
 void TbkMainFrm::loadBtnClick()
 {

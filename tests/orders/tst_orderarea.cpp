@@ -308,6 +308,23 @@ private slots:
                  QString("    确定要删除 单位：[青禾机械厂 ] \" 非邮发报刊目录 \"  所有订阅记录吗?  "));
     }
 
+    void exportNeedsAUnitAndOpensTheExportDialog()
+    {
+        addLine(m_unit, 0, "1-2", 1, 360);
+        TbkMainFrm *w = start();
+        w->ToolButton1->click();
+        QCOMPARE(TestHooks::lastMessage().text, QString("   请选择订阅报刊的单位...    "));
+        QCOMPARE(TestHooks::lastMessage().caption, QString("提示信息"));
+        QVERIFY(TestHooks::forms().isEmpty());
+
+        chooseUnit("青禾机械厂");
+        QString caption;
+        TestHooks::queueForm([&caption](QDialog *form) { caption = form->windowTitle(); });
+        w->ToolButton1->click();
+        QCOMPARE(TestHooks::forms().size(), 1);
+        QCOMPARE(caption, QString("订单导出"));
+    }
+
     void systemResetKeepsTypesAndCalendar()
     {
         QVERIFY(BuildDateTable(2010));
