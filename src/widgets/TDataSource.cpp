@@ -2,7 +2,10 @@
 
 #include "db/Query.h"
 
-TDataSource::TDataSource(QObject *parent, db::Query *dataSet) : QObject(parent), m_dataSet(dataSet) {}
+TDataSource::TDataSource(QObject *parent, db::Query *dataSet) : QObject(parent)
+{
+    setDataSet(dataSet);
+}
 
 void TDataSource::setDataSet(db::Query *dataSet)
 {
