@@ -21,12 +21,16 @@ namespace {
 // Unpacked parts beyond this are refused: protects against archives that inflate to
 // many times their size.
 constexpr quint64 kMaxUnpacked = 512ull * 1024 * 1024;
+// Deflate unpacks at most about 1032 bytes from one.
+constexpr quint64 kMaxDeflateRatio = 1032;
 
 quint16 le16(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint16>(b.constData() + at); }
 quint32 le32(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); }
 
 // Sum of the unpacked sizes that the archive's central directory declares; 0 when the
-// directory cannot be found (liborcus then reports the damage).
+// directory cannot be found (reading the archive then fails). A part declaring more
+// than deflate can unpack from its packed size counts as too large: its size field is
+// damaged or made up.
 quint64 declaredUnpackedSize(const QByteArray &zip)
 {
     const qsizetype floor = std::max<qsizetype>(0, zip.size() - 65557);
@@ -39,7 +43,11 @@ quint64 declaredUnpackedSize(const QByteArray &zip)
         for (quint16 i = 0; i < count; ++i) {
             if (at < 0 || at + 46 > zip.size() || le32(zip, at) != 0x02014b50)
                 return total;
-            total += le32(zip, at + 24);
+            const quint64 packed = le32(zip, at + 20);
+            const quint64 unpacked = le32(zip, at + 24);
+            if (unpacked > packed * kMaxDeflateRatio + 1024)
+                return ~quint64(0);
+            total += unpacked;
             at += 46 + le16(zip, at + 28) + le16(zip, at + 30) + le16(zip, at + 32);
         }
         return total;
