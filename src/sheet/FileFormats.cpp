@@ -96,9 +96,8 @@ WorkbookModel loadWorkbook(const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw SheetError(QStringLiteral("无法打开文件“%1”：%2").arg(fileName, file.errorString()));
-    const QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (bytes.size() > kMaxFileSize)
-        throw SheetError(QStringLiteral("无法打开文件“%1”：文件过大").arg(fileName));
+    // Sized by the file itself (read(kMaxFileSize) would set the whole limit aside).
+    const QByteArray bytes = file.read(info.size());
 
     if (kind == FileKind::Csv)
         return readCsv(bytes, fileName, info.completeBaseName().left(31));
