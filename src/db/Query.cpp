@@ -308,15 +308,15 @@ QVariant Query::value(int row, int field) const
     return m_rows.at(row).at(field);
 }
 
-bool Query::locate(const QString &name, const QString &value, bool partial)
+bool Query::locate(const QString &name, const QString &value, bool partial, bool caseInsensitive)
 {
+    const Qt::CaseSensitivity cs = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
     if (m_state == State::Inactive)
         return false;
     const int field = requireField(name);
     for (int row = 0; row < m_rows.size(); ++row) {
         const QString text = displayText(m_rows.at(row).at(field));
-        const bool hit = partial ? text.startsWith(value, Qt::CaseInsensitive)
-                                 : text.compare(value, Qt::CaseInsensitive) == 0;
+        const bool hit = partial ? text.startsWith(value, cs) : text.compare(value, cs) == 0;
         if (hit) {
             m_eof = m_bof = false;
             moveTo(row);

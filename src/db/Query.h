@@ -76,8 +76,9 @@ public:
     static QString displayText(const QVariant &value); // the text form used by fieldText
 
     // Moves to the first row whose field equals value as text (whole, or as a prefix when partial),
-    // comparing without regard to letter case. Returns whether one was found; the row stays otherwise.
-    bool locate(const QString &name, const QString &value, bool partial = false);
+    // letter case compared unless caseInsensitive is asked. Returns whether one was found; the row
+    // stays otherwise.
+    bool locate(const QString &name, const QString &value, bool partial = false, bool caseInsensitive = false);
 
     Bookmark bookmark() const { return recNo(); }
     void gotoBookmark(Bookmark bookmark) { setRecNo(bookmark); }

@@ -202,6 +202,13 @@ private slots:
         QCOMPARE(q.recNo(), 3);
         QVERIFY(!q.locate("dwmc", "北岸")); // whole value only
         QCOMPARE(q.recNo(), 3);
+        QVERIFY(ExecSql("update dwinfo set lxr='Lin' where dwmc='青禾机械厂'"));
+        q.open();
+        QVERIFY(!q.locate("lxr", "lin"));                // letter case counts
+        QVERIFY(!q.locate("lxr", "LI", true));
+        QVERIFY(q.locate("lxr", "LI", true, true));      // unless asked not to
+        QCOMPARE(q.recNo(), 1);
+        q.last();
 
         const Query::Bookmark mark = q.bookmark();
         q.disableControls();
