@@ -38,6 +38,20 @@ bool isOpenDocument(const QByteArray &bytes)
     return bytes.mid(30, 8) == "mimetype" && bytes.left(100).contains("opendocument.spreadsheet");
 }
 
+// A text file's one sheet is named after the file, as far as a sheet name allows.
+QString sheetNameFor(const QString &baseName)
+{
+    QString name;
+    for (QChar ch : baseName)
+        name += isForbiddenInSheetName(ch) ? QLatin1Char('_') : ch;
+    while (name.startsWith(QLatin1Char('\'')))
+        name.remove(0, 1);
+    name = name.left(31);
+    while (name.endsWith(QLatin1Char('\'')))
+        name.chop(1);
+    return name.isEmpty() ? QStringLiteral("Sheet1") : name;
+}
+
 void writeAtomically(const QString &fileName, const QByteArray &bytes)
 {
     QSaveFile file(fileName);
@@ -100,7 +114,7 @@ WorkbookModel loadWorkbook(const QString &fileName)
     const QByteArray bytes = file.read(info.size());
 
     if (kind == FileKind::Csv)
-        return readCsv(bytes, fileName, info.completeBaseName().left(31));
+        return readCsv(bytes, fileName, sheetNameFor(info.completeBaseName()));
     if (isCompoundFile(bytes))
         return readXls(bytes, fileName);
     if (isZip(bytes))

@@ -88,6 +88,11 @@ CellExtent SheetModel::extent() const
     return e;
 }
 
+bool isForbiddenInSheetName(QChar ch)
+{
+    return QStringLiteral(":\\/?*[]").contains(ch) || ch.unicode() < 0x20;
+}
+
 QString sheetNameProblem(const QString &name)
 {
     if (name.isEmpty())
@@ -95,7 +100,7 @@ QString sheetNameProblem(const QString &name)
     if (name.size() > 31)
         return QStringLiteral("工作表名称“%1”超过31个字符").arg(name);
     for (QChar ch : name)
-        if (QStringLiteral(":\\/?*[]").contains(ch) || ch.unicode() < 0x20)
+        if (isForbiddenInSheetName(ch))
             return QStringLiteral("工作表名称“%1”含有不允许的字符 : \\ / ? * [ ]").arg(name);
     if (name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
         return QStringLiteral("工作表名称“%1”不能以单引号开始或结束").arg(name);

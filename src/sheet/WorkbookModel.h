@@ -102,6 +102,7 @@ private:
 // an apostrophe at either end), or an empty text when it can. Uniqueness is the
 // workbook's matter.
 QString sheetNameProblem(const QString &name);
+bool isForbiddenInSheetName(QChar ch);
 
 class WorkbookModel {
 public:
