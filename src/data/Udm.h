@@ -38,7 +38,7 @@ public:
 // The data module of the run; created after the main window, alive until the program ends.
 extern Tdm *dm;
 
-// The connection text for a database file.
+// The connection text for a database file, or for the server that a settings file (*.ini) names.
 QString ConnectionTextFor(const QString &databasePath);
 
 // A text value for splicing between single quotes into a statement: apostrophes doubled.

@@ -1,5 +1,6 @@
 #include "shell/ProgramEntry.h"
 
+#include "data/ServerSettings.h"
 #include "data/Udm.h"
 #include "main/UbkMainFrm.h"
 #include "platform/Dialogs.h"
@@ -12,6 +13,9 @@
 int RunTavrin(platform::SingleInstance *guard)
 {
     QPointer<TbkMainFrm> mainForm = new TbkMainFrm();
+    // A settings file beside the program points this desk at a server instead of bkdata.mdb.
+    GP.DatabasePath = DefaultDatabasePath(QCoreApplication::applicationDirPath());
+    GP.ConnectionText = ConnectionTextFor(GP.DatabasePath);
     if (guard)
         guard->listen([mainForm] { platform::RaiseWindow(mainForm); });
     dm = new Tdm();

@@ -108,6 +108,7 @@ private slots:
         TestDatabase tdb;
         QVERIFY(tdb.ok());
         db::Connection &c = dm->ADOConnection;
+        c.execute("insert into dwinfo (dwmc) values ('甲单位')");
         c.execute("insert into post (bkdh,bkmc,qnj,bkzl) values ('1-1','甲报',120,'报纸')");
         c.execute("insert into post (bkdh,bkmc,qnj,bkzl) values ('2-1','乙刊',60,'杂志')");
         c.execute("insert into torder (dwid,mllx,bkdh,qdy,zdy,fs,ke) values (1,0,'1-1',1,12,2,240)");
@@ -167,7 +168,8 @@ private slots:
         q.next();
         QVERIFY(q.fieldInt("id") > 1);
         QVERIFY(q.fieldText("joindate") >= firstJoin);
-        QVERIFY(QDateTime::fromString(firstJoin, "yyyy-MM-dd HH:mm:ss.zzz").isValid());
+        // to the millisecond in the file, to the microsecond on a server (lines of several desks)
+        QVERIFY2(QDateTime::fromString(firstJoin.left(23), "yyyy-MM-dd HH:mm:ss.zzz").isValid(), qPrintable(firstJoin));
     }
 
     void queryObjectMovesLocatesAndNotifies()
@@ -269,6 +271,8 @@ private slots:
 
     void databaseFileIsEncryptedAndNeverCreated()
     {
+        if (TestDatabase::onServer())
+            QSKIP("the encrypted file only");
         TestDatabase tdb(true);
         QVERIFY(tdb.ok());
         // the program never creates a missing file

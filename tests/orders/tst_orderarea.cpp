@@ -262,7 +262,7 @@ private slots:
         QCOMPARE(rowsOf("select bkdh from torder"), QStringList{"4-2"});
 
         // A failed delete shows LastError and keeps the grid.
-        QVERIFY(ExecSql("create trigger keep before delete on torder begin select raise(abort,'kept'); end"));
+        TestDatabase::refuse("keep", "torder", "delete", "kept");
         TestHooks::clear();
         w->delBtn->click();
         QCOMPARE(TestHooks::lastMessage().text, QString("提交时出现异常->kept"));
@@ -334,7 +334,7 @@ private slots:
         chooseUnit("青禾机械厂");
 
         // A failure deletes nothing.
-        QVERIFY(ExecSql("create trigger keep_units before delete on dwinfo begin select raise(abort,'busy'); end"));
+        TestDatabase::refuse("keep_units", "dwinfo", "delete", "busy");
         w->loadBtn->click();
         QCOMPARE(TestHooks::lastMessage().text, QString("初始系统失败->提交失败->busy"));
         QCOMPARE(TestHooks::lastMessage().caption, QString("错误信息"));
@@ -342,7 +342,7 @@ private slots:
         QCOMPARE(valueOf("select count(*) from post"), QString("26"));
         QCOMPARE(valueOf("select count(*) from torder"), QString("1"));
         QVERIFY(w->ddado.active());
-        QVERIFY(ExecSql("drop trigger keep_units"));
+        TestDatabase::allow("keep_units", "dwinfo");
 
         TestHooks::clear();
         w->loadBtn->click();

@@ -1,38 +1,110 @@
-// bkdata: creates the program's database file.
-//   bkdata [--demo] [--postal-rows N] [FILE]
-// FILE defaults to bkdata.mdb beside this program. An existing file is never overwritten.
+// bkdata: creates the program's database.
+//   bkdata [--demo] [--postal-rows N] [FILE]        the encrypted file (default bkdata.mdb beside this program)
+//   bkdata --server SETTINGS.ini [--demo]           the schema in an empty database of a PostgreSQL server
+//   bkdata --server SETTINGS.ini --move FILE        a desk's file moved to the server, in one transaction
+//   bkdata --role-statements ROLE [--server SETTINGS.ini]
+//                                                   prints the statements that make an ordinary role
+// An existing file is never overwritten; a server database that holds data is never written.
+// The server's password comes from the user's ~/.pgpass (or PGPASSWORD), never from the settings file.
 
 #include "CreateDatabase.h"
+#include "ServerSchema.h"
+
+#include "data/ServerSettings.h"
+#include "db/Connection.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
+
+namespace {
+
+int failed(const QString &message)
+{
+    std::fprintf(stderr, "bkdata: %s\n", qPrintable(message));
+    return 1;
+}
+
+int onServer(const QString &settingsPath, const QString &moveFrom, const bkdata::CreateOptions &options)
+{
+    if (!QFileInfo(settingsPath).isFile())
+        return failed(QStringLiteral("settings file not found: %1").arg(settingsPath));
+    const ServerSettings settings = ReadServerSettings(settingsPath);
+    db::Connection server;
+    try {
+        server.setConnectionString(ServerConnectionText(settings));
+        server.open();
+    } catch (const db::DbError &e) {
+        return failed(QStringLiteral("cannot connect to the server: %1").arg(e.message()));
+    }
+    QString error;
+    if (!moveFrom.isEmpty()) {
+        QString report;
+        if (!bkdata::moveFileToServer(moveFrom, server, &report, &error))
+            return failed(error);
+        std::printf("bkdata: moved %s to database %s on the server\n%s\n", qPrintable(moveFrom),
+                    qPrintable(settings.database), qPrintable(report));
+        return 0;
+    }
+    if (!bkdata::createServerSchema(server, options, &error))
+        return failed(error);
+    std::printf("bkdata: created the tables in database %s on the server%s\n", qPrintable(settings.database),
+                options.demo ? " with the demo catalogue" : "");
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Creates the encrypted database file of Tavrin系统."));
+    parser.setApplicationDescription(QStringLiteral("Creates the database of Tavrin系统: the encrypted file, or the "
+                                                    "tables on a PostgreSQL server."));
     parser.addHelpOption();
     parser.addOption({QStringLiteral("demo"), QStringLiteral("Add a demo catalogue and three units.")});
     parser.addOption({QStringLiteral("postal-rows"), QStringLiteral("Add N generated postal titles (with --demo)."),
                       QStringLiteral("N"), QStringLiteral("0")});
+    parser.addOption({QStringLiteral("server"),
+                      QStringLiteral("Work on the server that this settings file describes ([server] host, port, "
+                                     "database, user, sslmode)."),
+                      QStringLiteral("SETTINGS.ini")});
+    parser.addOption({QStringLiteral("move"),
+                      QStringLiteral("Move every row of this database file to the server (with --server)."),
+                      QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("role-statements"),
+                      QStringLiteral("Print the statements that let ROLE read and write the six tables and nothing "
+                                     "else."),
+                      QStringLiteral("ROLE")});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file to create."));
     parser.process(app);
+
+    bkdata::CreateOptions options;
+    options.demo = parser.isSet(QStringLiteral("demo"));
+    options.demoPostalRows = parser.value(QStringLiteral("postal-rows")).toInt();
+    const QString settingsPath = parser.value(QStringLiteral("server"));
+
+    if (parser.isSet(QStringLiteral("role-statements"))) {
+        const QString database = settingsPath.isEmpty() ? QStringLiteral("bkdata")
+                                                        : ReadServerSettings(settingsPath).database;
+        for (const QString &statement : bkdata::roleStatements(parser.value(QStringLiteral("role-statements")), database))
+            std::printf("%s;\n", qPrintable(statement));
+        return 0;
+    }
+    if (!settingsPath.isEmpty())
+        return onServer(settingsPath, parser.value(QStringLiteral("move")), options);
+    if (parser.isSet(QStringLiteral("move")))
+        return failed(QStringLiteral("--move needs --server SETTINGS.ini"));
 
     const QStringList args = parser.positionalArguments();
     const QString path = args.isEmpty() ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("bkdata.mdb"))
                                         : args.first();
-    bkdata::CreateOptions options;
-    options.demo = parser.isSet(QStringLiteral("demo"));
-    options.demoPostalRows = parser.value(QStringLiteral("postal-rows")).toInt();
     QString error;
-    if (!bkdata::createDatabase(path, options, &error)) {
-        std::fprintf(stderr, "bkdata: %s\n", qPrintable(error));
-        return 1;
-    }
+    if (!bkdata::createDatabase(path, options, &error))
+        return failed(error);
     std::printf("bkdata: created %s%s\n", qPrintable(QDir::toNativeSeparators(path)),
                 options.demo ? " with the demo catalogue" : "");
     return 0;
