@@ -222,6 +222,8 @@ std::unique_ptr<Engine> openFileEngine(const ConnectionTextParts &parts)
         sqlite3_close(handle);
         throw DbError(message);
     }
+    // Another desk process may be writing: wait for it, also during the set-up below.
+    sqlite3_busy_timeout(handle, 5000);
     // A wrong password shows only at the first statement: read the schema now.
     const char *setup = "select count(*) from sqlite_master;"
                         "pragma journal_mode=WAL;"
@@ -231,7 +233,6 @@ std::unique_ptr<Engine> openFileEngine(const ConnectionTextParts &parts)
         sqlite3_close(handle);
         throw DbError(message);
     }
-    sqlite3_busy_timeout(handle, 5000);
     registerJetFunctions(handle);
     return std::make_unique<FileEngine>(handle);
 }
