@@ -244,6 +244,7 @@ void TdybkFrm::buildWorkPanel()
     for (QPushButton *b : {qrBtn, BitBtn2})
         b->setAutoDefault(false);
     connect(fs, &QLineEdit::textChanged, this, &TdybkFrm::fsChange);
+    connect(fs, &QLineEdit::returnPressed, this, &TdybkFrm::fsEnter);
     connect(qrBtn, &QPushButton::clicked, this, &TdybkFrm::qrBtnClick);
     connect(BitBtn2, &QPushButton::clicked, this, &TdybkFrm::BitBtn2Click);
 }
@@ -428,6 +429,13 @@ void TdybkFrm::recomputeAmount()
         lbMsg->setText(result.failure);
         break;
     }
+}
+
+void TdybkFrm::fsEnter()
+{
+    // Lines are entered from the keyboard: Enter after the copies saves a line that 确定 would save.
+    if (m_confirmed && !amountEmpty() && m_amountFailure.isEmpty() && CopiesValid(fs->Value()))
+        qrBtnClick();
 }
 
 bool TdybkFrm::amountEmpty() const

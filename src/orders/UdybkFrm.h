@@ -9,7 +9,8 @@
 //
 // The copies area can only be reached through a confirmed term selection: leaving the term panel
 // checks the months (once they changed) and confirms them; entering the copies area without that
-// confirmation beeps and sends the focus back to the term box.
+// confirmation beeps and sends the focus back to the term box. From the keyboard, Enter in the copies
+// saves a confirmed line with a valid amount, and Enter on a focused button clicks it.
 
 #include "platform/Dialogs.h"
 
@@ -77,6 +78,8 @@ public slots:
     void PanselExit();
     void PanworkEnter();
     void fsChange();
+    // Enter in the copies: acts as 确定 when the term is confirmed and the amount is a valid one.
+    void fsEnter();
     void qrBtnClick();
     void BitBtn2Click();
 

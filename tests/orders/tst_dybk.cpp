@@ -511,6 +511,45 @@ private slots:
         QCOMPARE(valueOf("select count(*) from torder"), QString("0"));
     }
 
+    // From the keyboard: Enter on a focused 确定 saves like a click, and Enter in the copies saves a
+    // confirmed line with a valid amount; with an unconfirmed term or copies that cannot be saved,
+    // Enter in the copies does nothing.
+    void enterSavesTheLine()
+    {
+        chooseTitle(0, "4-3");
+        run(0, [&](TdybkFrm *d) {
+            pressTab(); // out of the term box: confirmed, the focus in the copies
+            QCOMPARE(focused(), static_cast<QWidget *>(d->fs));
+            pressTab(); // the amount is display only: on to 确定
+            QCOMPARE(focused(), static_cast<QWidget *>(d->qrBtn));
+            StatementLog log;
+            QTest::keyClick(d->qrBtn, Qt::Key_Return);
+            QCOMPARE(log.writes(), QStringList{QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) "
+                                                       "values(%1,0,'4-3','月刊',1,12,1,72)").arg(m_unit)});
+            QVERIFY(!d->isVisible());
+        });
+        run(0, [&](TdybkFrm *d) {
+            TestHooks::clear();
+            StatementLog log;
+            // Not confirmed yet (the focus came back to the term box): Enter in the copies does nothing.
+            QTest::keyClick(d->fs, Qt::Key_Return);
+            QVERIFY(log.writes().isEmpty());
+            pickItem(d->termBox, "上半年");
+            leaveTermPanel(d);
+            typeInto(d->fs, "12a");
+            QTest::keyClick(d->fs, Qt::Key_Return);
+            QVERIFY(log.writes().isEmpty());
+            QCOMPARE(TestHooks::messageCount(), 0);
+            typeInto(d->fs, "3");
+            QTest::keyClick(d->fs, Qt::Key_Return);
+            QCOMPARE(log.writes(), QStringList{QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) "
+                                                       "values(%1,0,'4-3','月刊',1,6,3,108)").arg(m_unit)});
+            QCOMPARE(TestHooks::lastMessage().text, QString("新增记录成功！"));
+            QVERIFY(!d->isVisible());
+        });
+        QCOMPARE(m_main->ddado.recordCount(), 2);
+    }
+
     void anIssueCountFailureKeepsTheAmount()
     {
         QCOMPARE(CountIssues("月刊", "每月出版", 1, 6), -1);
