@@ -340,4 +340,28 @@ void TbkMainFrm::SpeedButton1Click()
 void TbkMainFrm::dwwhBtn1Click()
 {
     ShowUnitForm();
+    reloadUnitsKeepingChoice();
+}
+
+void TbkMainFrm::reloadUnitsKeepingChoice()
+{
+    const TMyRc *chosen = SelectedUnit();
+    const qint32 chosenId = chosen ? chosen->id : 0;
+    const bool hadChoice = chosen != nullptr;
+    LoadUnitList(dwbox); // leaves no unit chosen
+    int index = -1;
+    for (int i = 0; hadChoice && i < dwbox->count(); ++i) {
+        if (UnitRecord(dwbox, i)->id == chosenId)
+            index = i;
+    }
+    if (index >= 0) {
+        // The same unit, perhaps renamed or with a new contact: its order lines are as they were.
+        const QSignalBlocker blocker(dwbox);
+        dwbox->setCurrentIndex(index);
+        showUnitContact(SelectedUnit());
+        return;
+    }
+    ddado.close();
+    ddado.clearSql();
+    showUnitContact(nullptr);
 }
