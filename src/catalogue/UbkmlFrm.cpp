@@ -272,6 +272,10 @@ void TbkmlFrm::BitBtn2Click()
         platform::ShowError(this, BackupFailureMessage(QStringLiteral("目录导入"), backup));
         return;
     }
+    // On a server the program copies nothing: the clerk confirms the server's own backup instead.
+    if (backup.status == BackupResult::Status::NotApplicable
+        && !platform::ConfirmDefaultNo(this, ServerBackupQuestion(QStringLiteral("目录导入"))))
+        return;
 
     ImportStopRequested = false;
     m_importing = true;

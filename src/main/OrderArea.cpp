@@ -288,6 +288,10 @@ void TbkMainFrm::clearBtnClick()
         platform::ShowError(this, BackupFailureMessage(QStringLiteral("清空全部记录"), backup));
         return;
     }
+    // On a server the program copies nothing: the clerk confirms the server's own backup instead.
+    if (backup.status == BackupResult::Status::NotApplicable
+        && !platform::ConfirmDefaultNo(this, ServerBackupQuestion(QStringLiteral("清空全部记录"))))
+        return;
     if (ExecSql(QStringLiteral("delete from torder where dwid=") + QString::number(unit->id) + QStringLiteral(" and mllx=")
                 + QString::number(currentTab()))) {
         LoadOrders();
@@ -315,6 +319,10 @@ void TbkMainFrm::loadBtnClick()
         platform::ShowError(this, BackupFailureMessage(QStringLiteral("系统初始"), backup));
         return;
     }
+    // On a server the program copies nothing: the clerk confirms the server's own backup instead.
+    if (backup.status == BackupResult::Status::NotApplicable
+        && !platform::ConfirmDefaultNo(this, ServerBackupQuestion(QStringLiteral("系统初始"))))
+        return;
     const QStringList statements{QStringLiteral("delete from post"), QStringLiteral("delete from nopost"),
                                  QStringLiteral("delete from torder"), QStringLiteral("delete from dwinfo")};
     if (!ExecSqlBatch(statements)) {
