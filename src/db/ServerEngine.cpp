@@ -96,7 +96,14 @@ public:
         return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
     }
 
-    void begin() override { Result r(run("begin")); }
+    // As in the file, a transaction holds the write lock of the whole database from its start, so a
+    // check and the write that depends on it see no other desk's transaction between them. Statements
+    // outside a transaction do not wait for it.
+    void begin() override
+    {
+        syncYear();
+        Result r(check(PQexec(m_conn, "begin; select pg_advisory_xact_lock(7405812)")));
+    }
 
     void commit() override
     {

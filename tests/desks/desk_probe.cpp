@@ -8,6 +8,7 @@
 
 #include "catalogue/CatalogueImport.h"
 #include "data/Udm.h"
+#include "orders/GuardedWrite.h"
 #include "orders/OrderLineStatements.h"
 #include "sheet/CellValue.h"
 
@@ -35,7 +36,11 @@ int enterOrders(int desk, int count, const QList<int> &units)
         line.period = QStringLiteral("月刊");
         line.copies = 1 + (i + desk) % 4;
         line.amount = 12.5 * line.copies;
-        if (!ExecSql(OrderInsertSql(line)))
+        // as the subscription dialog writes it: only while the unit is still there
+        const GuardedWriteResult written =
+            GuardedWrite(QStringLiteral("select id from dwinfo where id=") + QString::number(line.unitId),
+                         [](const db::Query &unit) { return !unit.isEmpty(); }, OrderInsertSql(line));
+        if (written != GuardedWriteResult::Written)
             return fail("order line", i);
         copies[line.unitId] += line.copies;
     }

@@ -44,7 +44,7 @@ QStringList tableStatements()
 begin
   perform 1 from dwinfo where id = new.dwid for key share;
   if not found then
-    raise exception '该单位已不存在(可能已在其他终端删除),请重新选择单位...' using errcode = '23503';
+    raise exception '该单位已不存在,请刷新单位信息...' using errcode = '23503';
   end if;
   return new;
 end $$)SQL"),
@@ -163,6 +163,8 @@ bool moveFileToServer(const QString &filePath, db::Connection &server, QString *
                                 .arg(QLatin1String(table)));
         }
         run(*engine, QStringLiteral("delete from bkmllx"));
+        // Lines of units deleted long ago move as they are.
+        run(*engine, QStringLiteral("alter table torder disable trigger torder_unit"));
         QStringList lines;
         for (const char *name : kTables) {
             const QString table = QLatin1String(name);
@@ -184,6 +186,7 @@ bool moveFileToServer(const QString &filePath, db::Connection &server, QString *
             if (copied != rows.rows.size())
                 return fail(engine, error, lines.join(QLatin1Char('\n')) + QStringLiteral("\nthe counts differ; nothing was moved"));
         }
+        run(*engine, QStringLiteral("alter table torder enable trigger torder_unit"));
         for (const QString &statement : idContinuation())
             engine->select(statement, QString());
         engine->commit();
