@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/Translations.h"
 
 #include <exception>
 
@@ -11,7 +12,9 @@ Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(kApplicationTitle);
+    setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
     InstallFontSubstitutions();
+    InstallQtTranslations();
 }
 
 QString ExceptionMessage(const std::exception &error)
