@@ -142,6 +142,23 @@ void Query::open()
         afterScroll();
 }
 
+void Query::openRows(const QStringList &fields, const QVector<bool> &numeric, QVector<QVector<QVariant>> rows)
+{
+    close();
+    m_fields = fields;
+    m_numeric = numeric;
+    m_numeric.resize(fields.size());
+    for (QVector<QVariant> &row : rows)
+        row.resize(fields.size());
+    m_rows = std::move(rows);
+    m_state = State::Browse;
+    m_current = m_rows.isEmpty() ? -1 : 0;
+    m_eof = m_bof = m_rows.isEmpty();
+    notifyDataSet();
+    if (m_current >= 0 && afterScroll)
+        afterScroll();
+}
+
 void Query::close()
 {
     if (m_state == State::Inactive)

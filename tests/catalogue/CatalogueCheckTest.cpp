@@ -10,10 +10,19 @@
 #include "catalogue/CatalogueCheck.h"
 #include "data/CatalogueCode.h"
 #include "catalogue/UbkmlFrm.h"
+#include "catalogue/UmljcFrm.h"
 #include "data/Udm.h"
 #include "platform/TestHooks.h"
+#include "widgets/TDataGrid.h"
 
+#include <QHeaderView>
+#include <QLabel>
 #include <QMap>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStringDecoder>
+#include <QTemporaryDir>
 #include <QSet>
 #include <QtTest>
 
@@ -100,6 +109,40 @@ QString describe(const QMap<QString, QStringList> &byCode)
     for (auto it = byCode.cbegin(); it != byCode.cend(); ++it)
         lines << it.key() + QLatin1Char(':') + it.value().join(QLatin1Char(','));
     return lines.join(QLatin1Char(' '));
+}
+
+// The rows of the first sheet as "a|b|c" lines: .xls read by xlrd, .xlsx by openpyxl.
+QStringList sheetRows(const QString &fileName)
+{
+    const QString script = QStringLiteral(
+        "import sys\n"
+        "name = sys.argv[1]\n"
+        "if name.endswith('.xlsx'):\n"
+        "    import openpyxl\n"
+        "    s = openpyxl.load_workbook(name).worksheets[0]\n"
+        "    print('SHEET ' + s.title)\n"
+        "    for row in s.iter_rows(values_only=True):\n"
+        "        print('|'.join('' if v is None else str(v) for v in row))\n"
+        "else:\n"
+        "    import xlrd\n"
+        "    s = xlrd.open_workbook(name).sheet_by_index(0)\n"
+        "    print('SHEET ' + s.name)\n"
+        "    for r in range(s.nrows):\n"
+        "        print('|'.join(str(c.value) for c in s.row(r)))\n");
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c", script, fileName});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0)
+        return {"reader failed: " + QString::fromUtf8(python.readAllStandardError())};
+    return QString::fromUtf8(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+QStringList codesShown(TmljcFrm &w)
+{
+    QStringList codes;
+    db::Query &rows = w.rows();
+    for (int r = 0; r < rows.recordCount(); ++r)
+        codes << rows.value(r, 0).toString();
+    return codes;
 }
 
 } // namespace
@@ -212,6 +255,70 @@ private slots:
         QCOMPARE(describe(found), describe(expected));
         QVERIFY(checkType(1).isEmpty()); // the code of type 2 does not count in type 1
         QVERIFY(checkType(0).isEmpty());
+    }
+
+    void theWindowListsSortsSelectsAndExports()
+    {
+        fresh(false, 2010);
+        for (const Row &r : ProblemCatalogue)
+            insert(r, 0);
+        TmljcFrm w(0, QStringLiteral("邮发报刊目录"));
+        w.show();
+        QCOMPARE(w.windowTitle(), QString("目录检查 - 邮发报刊目录"));
+        QCOMPARE(w.lbmsg->text(), QString("邮发报刊目录：共19个条目，14个有问题（其中2个仅为警告），共14处。"));
+        // the catalogue's order, codes it cannot sort last
+        QCOMPARE(codesShown(w), QStringList({"3-1", "3-1", "3-2", "6-1", "6-2", "6-3", "7-1", "8-1", "8-2", "8-3",
+                                             "8-4", "10-1", "11-2", "1-a"}));
+        QCOMPARE(w.rows().recordCount(), 14);
+
+        emit w.brow->horizontalHeader()->sectionClicked(5); // 问题: errors by kind, then warnings
+        QCOMPARE(codesShown(w), QStringList({"1-a", "3-1", "3-1", "3-2", "6-1", "6-2", "6-3", "7-1", "8-1", "8-2",
+                                             "8-3", "8-4", "10-1", "11-2"}));
+        QCOMPARE(w.rows().value(0, 5).toString(), QString("代号格式错"));
+        QCOMPARE(w.rows().value(13, 4).toString(), QString("警告"));
+        QCOMPARE(w.rows().value(12, 4).toString(), QString("警告"));
+        QCOMPARE(w.rows().value(11, 4).toString(), QString("错误"));
+        emit w.brow->horizontalHeader()->sectionClicked(0);
+        QCOMPARE(codesShown(w).constFirst(), QString("3-1"));
+
+        // a double click on a row asks for that entry
+        QSignalSpy chosen(&w, &TmljcFrm::entryChosen);
+        const QRect cell = w.brow->visualRect(w.brow->model()->index(3, 1));
+        QTest::mouseClick(w.brow->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(w.brow->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.at(0).at(0).toInt(), 0);
+        QCOMPARE(chosen.at(0).at(1).toString(), QString("6-1"));
+
+        // exports: a spreadsheet of the list as shown, and a text file
+        QTemporaryDir dir;
+        platform::TestHooks::clear();
+        platform::TestHooks::queueFileName(dir.filePath("jc.xls"));
+        w.outBtn->click();
+        QCOMPARE(platform::TestHooks::lastMessage().text, QString("文件导出成功！..."));
+        QStringList rows = sheetRows(dir.filePath("jc.xls"));
+        QCOMPARE(rows.size(), 2 + 14); // sheet, titles, findings (no footer)
+        QCOMPARE(rows.at(0), QString("SHEET 目录检查"));
+        QCOMPARE(rows.at(1), QString("报刊代号|报刊名称|刊期|出版日期|级别|问题|说明"));
+        QCOMPARE(rows.at(5), QString("6-1|日期错月刊|月刊|每月出版|错误|出版日期错|出版日期“每月出版”按刊期“月刊”读不出期数，"
+                                     "非全年订阅将提示“出版日期错”"));
+        platform::TestHooks::queueFileName(dir.filePath("jc.xlsx"));
+        w.outBtn->click();
+        rows = sheetRows(dir.filePath("jc.xlsx"));
+        QCOMPARE(rows.value(15), QString("1-a|代号错日报|日报|每日出版|错误|代号格式错|代号“1-a”不是两个整数以“-”相连，目录无法按代号排序载入"));
+        platform::TestHooks::queueFileName(dir.filePath("jc.txt"));
+        w.outBtn->click();
+        QFile text(dir.filePath("jc.txt"));
+        QVERIFY(text.open(QIODevice::ReadOnly));
+        const QStringList lines = QString(QStringDecoder("GB18030").decode(text.readAll())).split("\r\n");
+        QCOMPARE(lines.size(), 1 + 14 + 1);
+        QCOMPARE(lines.at(12), QString("10-1\t双数报纸\t日报\t每日出版\t警告\t类别与代号不符\t报纸的代号首数应为单数，“10-1”为双数"));
+
+        // after a correction 重新检查 lists what is left
+        QVERIFY(ExecSql("update post set bkdh='1-2' where bkdh='1-a'"));
+        w.checkBtn->click();
+        QCOMPARE(w.rows().recordCount(), 13);
+        QVERIFY(!codesShown(w).contains("1-a"));
     }
 
     void theDemoCataloguesFlagNothing_data()
