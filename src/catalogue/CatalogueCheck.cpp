@@ -273,3 +273,15 @@ CheckCounts CountFlaggedEntries(const QVector<CheckFinding> &findings)
         counts.warningOnly += onlyWarnings ? 1 : 0;
     return counts;
 }
+
+QString ImportCheckNote(int catalogueType)
+{
+    QVector<CheckedEntry> entries;
+    if (catalogueType < 0 || !LoadCheckedEntries(catalogueType, entries))
+        return QString();
+    const CheckCounts counts = CountFlaggedEntries(CheckCatalogue(entries, ProgramCheckContext(catalogueType)));
+    if (counts.entries == 0)
+        return QStringLiteral("\n目录检查：本目录未发现有问题的条目。");
+    return QStringLiteral("\n目录检查：本目录有") + QString::number(counts.entries) + QStringLiteral("个条目有问题（其中")
+           + QString::number(counts.warningOnly) + QStringLiteral("个仅为警告），请用“目录检查”查看...");
+}

@@ -85,3 +85,7 @@ struct CheckCounts {
     int warningOnly = 0;
 };
 CheckCounts CountFlaggedEntries(const QVector<CheckFinding> &findings);
+
+// What the catalogue import adds to its closing message after checking the imported type: a line
+// saying how many entries the check flags. Empty when the entries cannot be read.
+QString ImportCheckNote(int catalogueType);

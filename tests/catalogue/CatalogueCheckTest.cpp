@@ -214,6 +214,9 @@ private slots:
         const CheckCounts counts = CountFlaggedEntries(findings);
         QCOMPARE(counts.entries, 14); // 13 codes, 3-1 twice
         QCOMPARE(counts.warningOnly, 2);
+        // what an import of this catalogue says when it ends
+        QCOMPARE(ImportCheckNote(0), QString("\n目录检查：本目录有14个条目有问题（其中2个仅为警告），请用“目录检查”查看..."));
+        QCOMPARE(ImportCheckNote(1), QString("\n目录检查：本目录未发现有问题的条目。"));
     }
 
     void aCalendarOfAnotherYearSkipsTheCountedChecksOnly()
