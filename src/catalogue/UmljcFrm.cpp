@@ -39,7 +39,7 @@ TmljcFrm::TmljcFrm(int catalogueType, const QString &typeCaption, QWidget *paren
     QFont songti(QStringLiteral("宋体"));
     songti.setPixelSize(12);
     setFont(songti);
-    resize(960, 520);
+    resize(1120, 520);
 
     lbmsg = new QLabel(this);
     lbmsg->setObjectName(QStringLiteral("lbmsg"));
@@ -67,6 +67,7 @@ TmljcFrm::TmljcFrm(int catalogueType, const QString &typeCaption, QWidget *paren
     connect(outBtn, &QPushButton::clicked, this, &TmljcFrm::outBtnClick);
     connect(closeBtn, &QPushButton::clicked, this, &QDialog::close);
     connect(brow, &QAbstractItemView::doubleClicked, this, &TmljcFrm::browDblClick);
+    brow->horizontalHeader()->setSectionsClickable(true);
     connect(brow->horizontalHeader(), &QHeaderView::sectionClicked, this, &TmljcFrm::sortByColumn);
 
     RunCheck();
@@ -82,8 +83,8 @@ void TmljcFrm::buildGrid()
                       MakeColumn(QStringLiteral("kq"), QStringLiteral("刊期"), 60, centre),
                       MakeColumn(QStringLiteral("cbrq"), QStringLiteral("出版日期"), 130, centre),
                       MakeColumn(QStringLiteral("jb"), QStringLiteral("级别"), 40, centre),
-                      MakeColumn(QStringLiteral("wt"), QStringLiteral("问题"), 90),
-                      MakeColumn(QStringLiteral("sm"), QStringLiteral("说明"), 360)});
+                      MakeColumn(QStringLiteral("wt"), QStringLiteral("问题"), 100),
+                      MakeColumn(QStringLiteral("sm"), QStringLiteral("说明"), 500)});
     brow->setDataSource(&m_source);
 }
 

@@ -14,6 +14,7 @@ void ShowPrintPreview(QWidget *owner, const PrintDocument &document, const QStri
     QPrintPreviewDialog preview(&printer, owner);
     preview.setObjectName(QStringLiteral("PrintPreview"));
     preview.setWindowTitle(QStringLiteral("打印预览 - ") + documentName);
+    preview.resize(900, 720);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [&document](QPrinter *target) { PaintReport(*target, document); });
     platform::ExecModal(&preview);
