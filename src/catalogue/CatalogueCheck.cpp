@@ -235,18 +235,6 @@ bool LoadCheckedEntries(int catalogueType, QVector<CheckedEntry> &entries)
     return true;
 }
 
-bool CalendarHoldsYear(int year)
-{
-    const QDate first(year, 1, 1);
-    if (!first.isValid())
-        return false;
-    const int all = CountRows(QStringLiteral("select cbrq from rqdzb"));
-    const int ofYear = CountRows(QStringLiteral("select cbrq from rqdzb where cbrq between '")
-                                 + CalendarDateText(first) + QStringLiteral("' and '")
-                                 + CalendarDateText(QDate(year, 12, 31)) + QStringLiteral("'"));
-    return ofYear == first.daysInYear() && all == ofYear;
-}
-
 CatalogueCheckContext ProgramCheckContext(int catalogueType)
 {
     CatalogueCheckContext context;

@@ -72,9 +72,6 @@ QString CheckedEntriesSql(int catalogueType);
 // Reads the entries of a catalogue type through the data module. False on a database failure
 // (GP.LastError says why); an empty catalogue is no failure.
 bool LoadCheckedEntries(int catalogueType, QVector<CheckedEntry> &entries);
-// True when the calendar table holds every day of `year` (and nothing of another year), so that
-// issue counts made now are counts of the processing year.
-bool CalendarHoldsYear(int year);
 // The context the program runs the check with: the calendar counted through CountRows when it holds
 // the processing year.
 CatalogueCheckContext ProgramCheckContext(int catalogueType);

@@ -199,20 +199,5 @@ void TmljcFrm::outBtnClick()
         platform::ShowHint(this, QStringLiteral("没有可导出的检查记录..."));
         return;
     }
-    const QString fileName =
-        platform::SaveFileName(this, GridFileRequest(QStringLiteral("目录检查（") + m_typeCaption + QStringLiteral("）")));
-    if (fileName.isEmpty())
-        return;
-    setEnabled(false);
-    try {
-        const bool written = ExportGridToFile(brow, fileName, QStringLiteral("目录检查"));
-        setEnabled(true);
-        if (written)
-            platform::ShowInfo(this, QStringLiteral("文件导出成功！..."));
-        else
-            platform::MessageBox(this, QStringLiteral("文件导出错误！..."), QStringLiteral("信息"), platform::Icon::Warning);
-    } catch (const std::exception &e) {
-        setEnabled(true);
-        platform::ShowException(QString::fromUtf8(e.what()));
-    }
+    ExportGridAsked(this, brow, QStringLiteral("目录检查（") + m_typeCaption + QStringLiteral("）"), QStringLiteral("目录检查"));
 }

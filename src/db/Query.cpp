@@ -129,27 +129,25 @@ void Query::open()
     if (rc != SQLITE_DONE)
         throw DbError(engineMessage(handle));
 
-    m_fields = fields;
-    m_numeric = numeric;
-    m_rows = std::move(rows);
     m_rowids = std::move(rowids);
     m_table = table;
-    m_state = State::Browse;
-    m_current = m_rows.isEmpty() ? -1 : 0;
-    m_eof = m_bof = m_rows.isEmpty();
-    notifyDataSet();
-    if (m_current >= 0 && afterScroll)
-        afterScroll();
+    browse(fields, numeric, std::move(rows));
 }
 
 void Query::openRows(const QStringList &fields, const QVector<bool> &numeric, QVector<QVector<QVariant>> rows)
 {
     close();
-    m_fields = fields;
-    m_numeric = numeric;
-    m_numeric.resize(fields.size());
+    QVector<bool> kinds = numeric;
+    kinds.resize(fields.size());
     for (QVector<QVariant> &row : rows)
         row.resize(fields.size());
+    browse(fields, kinds, std::move(rows));
+}
+
+void Query::browse(const QStringList &fields, const QVector<bool> &numeric, QVector<QVector<QVariant>> rows)
+{
+    m_fields = fields;
+    m_numeric = numeric;
     m_rows = std::move(rows);
     m_state = State::Browse;
     m_current = m_rows.isEmpty() ? -1 : 0;

@@ -109,6 +109,8 @@ signals:
     void rowDataChanged(int row);    // a row's values changed by post or cancel
 
 private:
+    // Takes the rows of an open, first row current, and tells the bound controls.
+    void browse(const QStringList &fields, const QVector<bool> &numeric, QVector<QVector<QVariant>> rows);
     void moveTo(int index); // 0-based, runs the scroll notifications
     void notifyDataSet();
     void checkCurrent(const char *what) const;

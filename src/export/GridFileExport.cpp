@@ -2,6 +2,8 @@
 
 #include "export/UGridExport.h"
 
+#include <QWidget>
+
 platform::FileDialogRequest GridFileRequest(const QString &proposedName)
 {
     platform::FileDialogRequest request;
@@ -36,4 +38,23 @@ bool ExportGridToFile(TDataGrid *grid, const QString &fileName, const QString &s
     exporter.Yes = false;
     exporter.SheetName = sheetName;
     return exporter.ExportToXls(grid, false);
+}
+
+void ExportGridAsked(QWidget *window, TDataGrid *grid, const QString &proposedName, const QString &sheetName)
+{
+    const QString fileName = platform::SaveFileName(window, GridFileRequest(proposedName));
+    if (fileName.isEmpty())
+        return;
+    window->setEnabled(false);
+    try {
+        const bool written = ExportGridToFile(grid, fileName, sheetName);
+        window->setEnabled(true);
+        if (written)
+            platform::ShowInfo(window, QStringLiteral("文件导出成功！..."));
+        else
+            platform::MessageBox(window, QStringLiteral("文件导出错误！..."), QStringLiteral("信息"), platform::Icon::Warning);
+    } catch (const std::exception &e) {
+        window->setEnabled(true);
+        platform::ShowException(QString::fromUtf8(e.what()));
+    }
 }

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class QWidget;
 class TDataGrid;
 
 // The save dialog of such an export: title "请选择输出文件名", the three file types, `proposedName`.
@@ -20,3 +21,8 @@ QString GridExportFileName(const QString &chosen);
 // True when written and not stopped. The component's errors (GridExportError, sheet::SheetError) pass
 // to the caller.
 bool ExportGridToFile(TDataGrid *grid, const QString &fileName, const QString &sheetName);
+
+// The 导出... button of a list window: asks for the file (proposing `proposedName`), exports with the
+// window disabled meanwhile, and says "文件导出成功！..." or "文件导出错误！..."; an error of the
+// component is shown by the general error display. Nothing happens when the dialog is cancelled.
+void ExportGridAsked(QWidget *window, TDataGrid *grid, const QString &proposedName, const QString &sheetName);

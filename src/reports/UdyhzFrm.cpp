@@ -181,23 +181,7 @@ void TdyhzFrm::outBtnClick()
         platform::ShowHint(this, QStringLiteral("没有可导出的汇总记录..."));
         return;
     }
-    const QString typeName = mllxBox->currentText();
-    const QString fileName =
-        platform::SaveFileName(this, GridFileRequest(QStringLiteral("订阅汇总（") + typeName + QStringLiteral("）")));
-    if (fileName.isEmpty())
-        return;
-    setEnabled(false);
-    try {
-        const bool written = ExportGridToFile(brow, fileName, QStringLiteral("订阅汇总"));
-        setEnabled(true);
-        if (written)
-            platform::ShowInfo(this, QStringLiteral("文件导出成功！..."));
-        else
-            platform::MessageBox(this, QStringLiteral("文件导出错误！..."), QStringLiteral("信息"), platform::Icon::Warning);
-    } catch (const std::exception &e) {
-        setEnabled(true);
-        platform::ShowException(QString::fromUtf8(e.what()));
-    }
+    ExportGridAsked(this, brow, QStringLiteral("订阅汇总（") + mllxBox->currentText() + QStringLiteral("）"), QStringLiteral("订阅汇总"));
 }
 
 void TdyhzFrm::printBtnClick()
