@@ -1,5 +1,6 @@
 #include "catalogue/UbkmlFrm.h"
 
+#include "catalogue/CatalogueCheck.h"
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/CentreOnScreen.h"
 #include "data/Backup.h"
@@ -384,7 +385,8 @@ void TbkmlFrm::cleanUp(QString failure)
     stopBtn->setEnabled(false);
     Pansel->setEnabled(true);
     BitBtn2->setEnabled(true);
-    platform::ShowInfo(this, QStringLiteral("导入目录完毕..."));
+    // The check of the imported type says how many entries will trouble the desk.
+    platform::ShowInfo(this, QStringLiteral("导入目录完毕...") + ImportCheckNote(mllxBox->ItemIndex()));
     PBar->hide();
     lbmsg->clear();
     if (!failure.isEmpty())

@@ -86,6 +86,9 @@ void TbkMainFrm::buildQueryBar()
     MlxgBtn->setObjectName(QStringLiteral("MlxgBtn"));
     MlxgBtn->setVisible(false);
     MlxgBtn->setEnabled(false);
+    MljcBtn = pictureButton(QStringLiteral("目录检查"), QStyle::SP_MessageBoxWarning, FlatPanel1);
+    MljcBtn->setObjectName(QStringLiteral("MljcBtn"));
+    MljcBtn->setVisible(false);
     BitBtn1 = pictureButton(QStringLiteral("目录导入"), QStyle::SP_DialogOpenButton, FlatPanel1);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setVisible(false);
@@ -94,7 +97,7 @@ void TbkMainFrm::buildQueryBar()
         row->addWidget(w);
     row->addSpacing(6);
     row->addWidget(bkzl);
-    for (QPushButton *b : {cxBtn, locaBtn, MlxgBtn, BitBtn1}) {
+    for (QPushButton *b : {cxBtn, locaBtn, MlxgBtn, MljcBtn, BitBtn1}) {
         b->setMinimumWidth(80);
         row->addWidget(b);
     }
@@ -105,6 +108,7 @@ void TbkMainFrm::buildQueryBar()
     connect(locaBtn, &QPushButton::clicked, this, &TbkMainFrm::locaBtnClick);
     connect(MlxgBtn, &QPushButton::clicked, this, &TbkMainFrm::MlxgBtnClick);
     connect(BitBtn1, &QPushButton::clicked, this, &TbkMainFrm::BitBtn1Click);
+    connect(MljcBtn, &QPushButton::clicked, this, &TbkMainFrm::MljcBtnClick);
 }
 
 void TbkMainFrm::buildCatalogue()

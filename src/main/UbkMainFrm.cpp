@@ -122,8 +122,10 @@ void TbkMainFrm::FormShow()
     // 1. The role's buttons.
     if (GP.UserRole == 1) {
         MlxgBtn->setVisible(true);
+        MljcBtn->setVisible(true);
     } else if (GP.UserRole == 2) {
         MlxgBtn->setVisible(true);
+        MljcBtn->setVisible(true);
         BitBtn1->setVisible(true);
         loadBtn->setVisible(true);
     }
