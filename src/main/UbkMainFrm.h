@@ -11,6 +11,7 @@
 #include "widgets/TDataSource.h"
 
 #include <QMainWindow>
+#include <QSet>
 
 class QLabel;
 class QLineEdit;
@@ -63,6 +64,7 @@ public:
     QPushButton *locaBtn = nullptr;
     QPushButton *MlxgBtn = nullptr; // 目录修改
     QPushButton *BitBtn1 = nullptr; // 目录导入
+    QPushButton *RegisterBtn = nullptr; // 停刊合刊: the register of irregular issues of the current title
     TFlatTabControl *FTab = nullptr;
     TDataGrid *brow = nullptr;
     QStatusBar *StatusBar1 = nullptr;
@@ -94,6 +96,7 @@ public slots:
     void locaBtnClick();
     void MlxgBtnClick();
     void BitBtn1Click();
+    void RegisterBtnClick();
     void dhmcBoxChange();
     void ADOAfterScroll();
 
@@ -114,6 +117,11 @@ public:
     // The close step; closing is always allowed.
     void FormCloseQuery();
 
+    // The codes of the current tab that have register entries in the processing year; their 报刊代号
+    // cells are marked in the catalogue grid.
+    const QSet<QString> &registeredCodes() const { return m_registeredCodes; }
+    void loadRegisterMarks();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -127,6 +135,9 @@ private:
     void buildOrderGrid();
     void showUnitContact(const TMyRc *unit);
     void pressDefaultButton();
+    void markRegisteredTitle(TDrawCellArgs &args) const;
+
+    QSet<QString> m_registeredCodes;
 };
 
 // The main window of the run, like the form variable other windows reach it by.
