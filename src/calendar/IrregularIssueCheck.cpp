@@ -39,11 +39,15 @@ QString IrregularIssueProblem(const IrregularIssue &entry, int year, const QList
                 .arg(entry.kind, rangeText(entry), other.kind, rangeText(other));
     }
     if (entry.combined()) {
-        const bool covers = std::any_of(publicationDays.begin(), publicationDays.end(), [&](const QDate &day) {
+        // The combined issue is counted on its first date, which must be one of its publication days.
+        const auto covered = std::find_if(publicationDays.begin(), publicationDays.end(), [&](const QDate &day) {
             return day >= entry.first && day <= entry.last;
         });
-        if (!covers)
+        if (covered == publicationDays.end())
             return QStringLiteral("合刊(%1)内没有该报刊的出版日期").arg(rangeText(entry));
+        if (*covered != entry.first)
+            return QStringLiteral("合刊的起日%1不是该报刊的出版日期(该合刊内第一个出版日期是%2)")
+                .arg(RegisterDateText(entry.first), RegisterDateText(*covered));
     }
     return QString();
 }

@@ -14,7 +14,8 @@ QDate ReadRegisterDate(const QString &text, int year);
 
 // Why the entry cannot be registered for the title in `year`, or an empty text when it can:
 // an unknown kind, a missing date, a date outside the year, the last date before the first, an
-// overlap with an entry of `existing`, or a 合刊 that covers none of `publicationDays`.
+// overlap with an entry of `existing`, or a 合刊 that covers none of `publicationDays` or does not
+// begin on one of them (its issue is counted on its first date). `publicationDays` ascending.
 // The text names the problem without a closing "...".
 QString IrregularIssueProblem(const IrregularIssue &entry, int year, const QList<IrregularIssue> &existing,
                               const QList<QDate> &publicationDays);

@@ -14,6 +14,24 @@ QString titleCondition(const TitleRef &title, int year)
         + SqlText(title.code) + QStringLiteral("' and nd=") + QString::number(year);
 }
 
+// A stored yyyy-MM-dd date, read without the general date parser (counting reads every entry).
+QDate storedDate(const QString &text)
+{
+    if (text.size() != 10 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-'))
+        return QDate::fromString(text, Qt::ISODate);
+    int parts[3] = {0, 0, 0};
+    const int starts[3] = {0, 5, 8};
+    const int lengths[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p)
+        for (int i = starts[p]; i < starts[p] + lengths[p]; ++i) {
+            const char16_t c = text.at(i).unicode();
+            if (c < u'0' || c > u'9')
+                return QDate();
+            parts[p] = parts[p] * 10 + (c - u'0');
+        }
+    return QDate(parts[0], parts[1], parts[2]);
+}
+
 QString quoted(const QString &text)
 {
     return QLatin1Char('\'') + SqlText(text) + QLatin1Char('\'');
@@ -28,7 +46,8 @@ bool IrregularIssue::combined() const
 
 QStringList IrregularIssueKinds()
 {
-    return {KindSuspended, KindBreak, KindCombined};
+    static const QStringList kinds = {KindSuspended, KindBreak, KindCombined};
+    return kinds;
 }
 
 QString RegisterDateText(const QDate &date)
@@ -41,7 +60,7 @@ QStringList IrregularIssueTableStatements()
     // Plain types and "if not exists", which both engines read the same way.
     return {QStringLiteral("create table if not exists tkhkb (mllx integer not null, bkdh text not null, "
                            "nd integer not null, lb text not null, qr text not null, zr text not null, sm text)"),
-            QStringLiteral("create index if not exists tkhkb_title on tkhkb (mllx, bkdh, nd)")};
+            QStringLiteral("create index if not exists tkhkb_title on tkhkb (mllx, bkdh, nd, qr)")};
 }
 
 bool EnsureIrregularIssueTable()
@@ -49,9 +68,16 @@ bool EnsureIrregularIssueTable()
     return ExecSqlBatch(IrregularIssueTableStatements());
 }
 
-QString IrregularIssuesStatement(const TitleRef &title, int year)
+QString IrregularIssuesStatement(const TitleRef &title, int year, int startMonth, int endMonth)
 {
-    return QStringLiteral("select lb,qr,zr,sm from tkhkb where ") + titleCondition(title, year)
+    QString months;
+    if (startMonth > 1 || endMonth < 12) {
+        const QDate first(year, qBound(1, startMonth, 12), 1);
+        const QDate lastMonth(year, qBound(1, endMonth, 12), 1);
+        months = QStringLiteral(" and qr<=") + quoted(RegisterDateText(lastMonth.addDays(lastMonth.daysInMonth() - 1)))
+            + QStringLiteral(" and zr>=") + quoted(RegisterDateText(first));
+    }
+    return QStringLiteral("select lb,qr,zr,sm from tkhkb where ") + titleCondition(title, year) + months
         + QStringLiteral(" order by qr");
 }
 
@@ -76,19 +102,22 @@ QString RegisteredCodesStatement(int catalogueType, int year)
         + QStringLiteral(" and nd=") + QString::number(year);
 }
 
-int LoadIrregularIssues(const TitleRef &title, int year, QList<IrregularIssue> *entries)
+int LoadIrregularIssues(const TitleRef &title, int year, QList<IrregularIssue> *entries, int startMonth,
+                        int endMonth)
 {
     entries->clear();
     QList<QStringList> rows;
-    if (ReadRows(IrregularIssuesStatement(title, year), &rows) < 0)
+    if (ReadRows(IrregularIssuesStatement(title, year, startMonth, endMonth), &rows) < 0)
         return -1;
+    const QStringList &kinds = IrregularIssueKinds();
+    entries->reserve(rows.size());
     for (const QStringList &row : rows) {
         IrregularIssue entry;
         entry.kind = row.value(0);
-        entry.first = QDate::fromString(row.value(1), Qt::ISODate);
-        entry.last = QDate::fromString(row.value(2), Qt::ISODate);
+        entry.first = storedDate(row.value(1));
+        entry.last = storedDate(row.value(2));
         entry.remark = row.value(3);
-        if (IrregularIssueKinds().contains(entry.kind) && entry.first.isValid() && entry.last.isValid())
+        if (kinds.contains(entry.kind) && entry.first.isValid() && entry.last.isValid())
             entries->append(entry);
     }
     return int(entries->size());

@@ -37,8 +37,9 @@ QStringList IrregularIssueTableStatements();
 // Runs them (at login, before anything reads the register). False with GP.LastError on failure.
 bool EnsureIrregularIssueTable();
 
-// The entries of a title in a year, by first date.
-QString IrregularIssuesStatement(const TitleRef &title, int year);
+// The entries of a title in a year, by first date; with months other than 1 to 12, only the entries
+// that reach into those months.
+QString IrregularIssuesStatement(const TitleRef &title, int year, int startMonth = 1, int endMonth = 12);
 QString InsertIrregularIssueStatement(const TitleRef &title, int year, const IrregularIssue &entry);
 // Entries of one title never overlap, so the first date names an entry.
 QString DeleteIrregularIssueStatement(const TitleRef &title, int year, const QDate &first);
@@ -47,7 +48,8 @@ QString RegisteredCodesStatement(int catalogueType, int year);
 
 // Reads the entries of a title in a year, by first date. Returns their number, -1 on failure with
 // GP.LastError set. Rows whose kind or dates cannot be read are left out.
-int LoadIrregularIssues(const TitleRef &title, int year, QList<IrregularIssue> *entries);
+int LoadIrregularIssues(const TitleRef &title, int year, QList<IrregularIssue> *entries, int startMonth = 1,
+                        int endMonth = 12);
 // Reads the codes of a catalogue type with entries in a year; their number, or -1.
 int LoadRegisteredCodes(int catalogueType, int year, QSet<QString> *codes);
 

@@ -1,8 +1,9 @@
 #pragma once
 // A title's issues with the register applied: the publication days that its period and description
 // pick out of the calendar, less the omitted days (停刊, 休刊), with each combined issue (合刊) counted
-// once, on the first publication day it covers. A title without register entries is counted by the
-// plain calendar statement, exactly as CountIssues does.
+// once, on its first date (which the register accepts only on a publication day): its later days are
+// no issues. A title without register entries is counted by the plain calendar statement, exactly as
+// CountIssues does.
 
 #include "calendar/IrregularIssues.h"
 
@@ -15,8 +16,8 @@ struct ScheduledDay {
     enum class Mark {
         Regular,       // an issue
         Omitted,       // no issue: inside a 停刊 or 休刊 entry
-        CombinedFirst, // the issue of a 合刊 entry: its first publication day
-        CombinedLater  // merged into the 合刊 issue of an earlier day, not an issue of its own
+        CombinedFirst, // the issue of a 合刊 entry: its first date
+        CombinedLater  // a later day of a 合刊 entry, merged into its issue
     };
     QDate date;
     Mark mark = Mark::Regular;
@@ -28,6 +29,20 @@ struct ScheduledDay {
 // Marks each publication day (ascending) by the entries (which do not overlap; were they to, the
 // first by first date wins).
 QList<ScheduledDay> ApplyRegister(const QList<QDate> &publicationDays, const QList<IrregularIssue> &entries);
+
+// The calendar days the entries take out of a count, ascending: every day of an omitted range and
+// every day of a combined issue but its first.
+QList<QDate> ExcludedDays(const QList<IrregularIssue> &entries);
+// The counting statements of a title with entries, two forms that count alike: the calendar
+// statement less the excluded days of the months it counts, named in it (for the rules with many
+// publication days), or less the days that the engine finds inside the title's entries (for the
+// others, whose few days are looked up one by one).
+QString RegisterCountStatement(const QString &statement, const QList<IrregularIssue> &entries, int startMonth = 1,
+                               int endMonth = 12);
+QString RegisterJoinStatement(const QString &statement, const TitleRef &title, int year);
+// Whether a period's rule picks many days (every day, weekday lists, fortnightly): counted by the
+// first form.
+bool DenseCountingRule(const QString &kq);
 
 // The days of a schedule in the months startMonth..endMonth; all of them when not month-restricted
 // (the single-date rule counts its date whatever months are ordered).
@@ -53,6 +68,7 @@ IssuePreview PreviewIssues(const TitleRef &title, const QString &kq, const QStri
                            int endMonth);
 
 // The number of issues of the title between the start and the end month of the processing year
-// (GP.WorkYear) with the register applied; -1 on failure with GP.LastError set. Without register
-// entries the count is CountIssues(kq, cbrq, startMonth, endMonth), by the same statement.
+// (GP.WorkYear) with the register applied; -1 on failure with GP.LastError set. Two statements: the
+// title's entries in those months (read, or counted), then the count. Without entries there the
+// count is CountIssues(kq, cbrq, startMonth, endMonth), by the same statement.
 int CountIssues(const TitleRef &title, const QString &kq, const QString &cbrq, int startMonth, int endMonth);

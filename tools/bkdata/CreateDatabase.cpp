@@ -40,7 +40,7 @@ create table rqdzb (cbrq text, week integer, weeknum integer);
 create table tkhkb (
   mllx integer not null, bkdh text not null, nd integer not null,
   lb text not null, qr text not null, zr text not null, sm text);
-create index tkhkb_title on tkhkb (mllx, bkdh, nd);
+create index tkhkb_title on tkhkb (mllx, bkdh, nd, qr);
 insert into bkmllx (id, mc) values (0, '邮发报刊目录');
 insert into bkmllx (id, mc) values (1, '非邮发报刊目录');
 insert into bkmllx (id, mc) values (2, '人大资料报刊目录');
