@@ -1,5 +1,6 @@
 #include "catalogue/IrregularIssueWindow.h"
 
+#include "calendar/IrregularIssueCheck.h"
 #include "calendar/RegisterEntry.h"
 #include "catalogue/CentreOnScreen.h"
 #include "catalogue/RegisterImport.h"
@@ -13,7 +14,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -40,12 +40,11 @@ QPushButton *pictureButton(const QString &caption, QStyle::StandardPixmap pictur
     return button;
 }
 
-QDateEdit *dateEdit(int year, QWidget *parent)
+QLineEdit *dateEdit(QWidget *parent)
 {
-    auto *edit = new QDateEdit(QDate(year, 1, 1), parent);
-    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    edit->setCalendarPopup(true);
-    edit->setDateRange(QDate(year, 1, 1), QDate(year, 12, 31));
+    auto *edit = new QLineEdit(parent);
+    edit->setPlaceholderText(QStringLiteral("如 2-13"));
+    edit->setMaxLength(20);
     return edit;
 }
 
@@ -81,10 +80,6 @@ IrregularIssueWindow::IrregularIssueWindow(const RegisterWindowContext &context,
     connect(importBtn, &QPushButton::clicked, this, &IrregularIssueWindow::importClick);
     connect(stopBtn, &QPushButton::clicked, this, &IrregularIssueWindow::stopClick);
     connect(closeBtn, &QPushButton::clicked, this, &QDialog::close);
-    connect(firstEdit, &QDateEdit::dateChanged, this, [this](const QDate &first) {
-        if (lastEdit->date() < first)
-            lastEdit->setDate(first);
-    });
     reload();
 }
 
@@ -125,9 +120,9 @@ void IrregularIssueWindow::buildControls()
     kindBox = new QComboBox(entryPanel);
     kindBox->setObjectName(QStringLiteral("kindBox"));
     kindBox->addItems(IrregularIssueKinds());
-    firstEdit = dateEdit(m_context.year, entryPanel);
+    firstEdit = dateEdit(entryPanel);
     firstEdit->setObjectName(QStringLiteral("firstEdit"));
-    lastEdit = dateEdit(m_context.year, entryPanel);
+    lastEdit = dateEdit(entryPanel);
     lastEdit->setObjectName(QStringLiteral("lastEdit"));
     remarkEdit = new QLineEdit(entryPanel);
     remarkEdit->setObjectName(QStringLiteral("remarkEdit"));
@@ -200,8 +195,23 @@ void IrregularIssueWindow::reload()
 
 void IrregularIssueWindow::addClick()
 {
-    const IrregularIssue entry{kindBox->currentText(), firstEdit->date(), lastEdit->date(),
-                               remarkEdit->text().trimmed()};
+    const QString firstText = firstEdit->text().trimmed();
+    const QString lastText = lastEdit->text().trimmed().isEmpty() ? firstText : lastEdit->text().trimmed();
+    const IrregularIssue entry{kindBox->currentText(), ReadRegisterDate(firstText, m_context.year),
+                               ReadRegisterDate(lastText, m_context.year), remarkEdit->text().trimmed()};
+    if (firstText.isEmpty()) {
+        platform::ShowHint(this, QStringLiteral("请输入起日..."));
+        firstEdit->setFocus();
+        return;
+    }
+    if (!entry.first.isValid() || !entry.last.isValid()) {
+        const bool firstBad = !entry.first.isValid();
+        platform::ShowHint(this, QStringLiteral("%1“%2”不是有效的日期...")
+                                     .arg(firstBad ? QStringLiteral("起日") : QStringLiteral("止日"),
+                                          firstBad ? firstText : lastText));
+        (firstBad ? firstEdit : lastEdit)->setFocus();
+        return;
+    }
     CatalogueTitle catalogue;
     const int found = FindCatalogueTitle(m_context.title, &catalogue);
     if (found < 0) {
@@ -215,6 +225,8 @@ void IrregularIssueWindow::addClick()
     const RegisterOutcome outcome = RegisterIrregularIssue(m_context.title, catalogue, m_context.year, entry);
     switch (outcome.kind) {
     case RegisterOutcome::Kind::Written:
+        firstEdit->clear();
+        lastEdit->clear();
         remarkEdit->clear();
         reload();
         emit registerChanged();

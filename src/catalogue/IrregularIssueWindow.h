@@ -14,7 +14,6 @@
 #include <memory>
 
 class QComboBox;
-class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -42,8 +41,8 @@ public:
     TDataSource source;
     TDataGrid *grid;
     QComboBox *kindBox;
-    QDateEdit *firstEdit;
-    QDateEdit *lastEdit;
+    QLineEdit *firstEdit; // dates as typed: 2-13, 2月13日, 2010-2-13 ... (see ReadRegisterDate)
+    QLineEdit *lastEdit;  // empty: the first date
     QLineEdit *remarkEdit;
     QPushButton *addBtn;
     QPushButton *deleteBtn;

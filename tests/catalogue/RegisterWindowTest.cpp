@@ -15,7 +15,6 @@
 #include "widgets/TDataGrid.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -75,8 +74,8 @@ class RegisterWindowTest : public QObject {
               const QString &remark = {})
     {
         w.kindBox->setCurrentText(kind);
-        w.firstEdit->setDate(first);
-        w.lastEdit->setDate(last);
+        w.firstEdit->setText(first.toString("yyyy-M-d"));
+        w.lastEdit->setText(last.toString("yyyy-M-d"));
         w.remarkEdit->setText(remark);
     }
 
@@ -119,8 +118,7 @@ private slots:
         QCOMPARE(w.grid->cellText(1, 0), KindBreak);
         QCOMPARE(w.grid->cellText(1, 3), QStringLiteral("春节"));
         QCOMPARE(w.kindBox->count(), 3);
-        QCOMPARE(w.firstEdit->minimumDate(), QDate(2010, 1, 1));
-        QCOMPARE(w.lastEdit->maximumDate(), QDate(2010, 12, 31));
+        QVERIFY(w.firstEdit->text().isEmpty() && w.lastEdit->text().isEmpty());
         QVERIFY(TestHooks::messages().isEmpty());
     }
 
@@ -146,11 +144,13 @@ private slots:
              "休刊(2010-08-01至2010-08-31)与已登记的合刊(2010-07-15至2010-08-15)重叠..."},
             {{KindCombined, {2010, 9, 1}, {2010, 9, 14}, {}}, "合刊(2010-09-01至2010-09-14)内没有该报刊的出版日期..."},
             {{KindBreak, {2010, 10, 5}, {2010, 10, 1}, {}}, "止日2010-10-01早于起日2010-10-05..."},
+            {{KindBreak, {2010, 12, 30}, {2011, 1, 2}, {}}, "止日2011-01-02不在处理年度2010年内..."},
+            {{KindCombined, {2010, 9, 1}, {2010, 10, 31}, {}},
+             "合刊的起日2010-09-01不是该报刊的出版日期(该合刊内第一个出版日期是2010-09-15)..."},
         };
         for (const auto &[bad, message] : refused) {
             TestHooks::clear();
-            fill(w, bad.kind, bad.first, bad.first);
-            w.lastEdit->setDate(bad.last);
+            fill(w, bad.kind, bad.first, bad.last);
             w.addBtn->click();
             QCOMPARE(Shown(), QStringList({"提示信息:" + message}));
             QCOMPARE(TestHooks::lastMessage().owner.data(), &w);
@@ -173,6 +173,36 @@ private slots:
         QCOMPARE(CountRows("select * from tkhkb"), 0);
         QCOMPARE(changed.count(), 2);
         QVERIFY(!w.deleteBtn->isEnabled());
+    }
+
+    void datesAreTypedAsClerksWriteThem()
+    {
+        IrregularIssueWindow w(dailyContext());
+        w.kindBox->setCurrentText(KindBreak);
+        w.firstEdit->setText("2月13日");
+        w.lastEdit->setText(" 2-19 ");
+        w.addBtn->click();
+        w.kindBox->setCurrentText(KindSuspended);
+        w.firstEdit->setText("2010.10.1"); // no last date: one day
+        w.addBtn->click();
+        QVERIFY2(TestHooks::messages().isEmpty(), qPrintable(Shown().join('\n')));
+        QCOMPARE(Rows(Entries), QStringList({"0|1-1|2010|休刊|2010-02-13|2010-02-19|",
+                                             "0|1-1|2010|停刊|2010-10-01|2010-10-01|"}));
+        QVERIFY(w.firstEdit->text().isEmpty());
+
+        const QList<std::pair<QStringList, QString>> refused = {
+            {{"", "2-19"}, "请输入起日..."},
+            {{"春节", ""}, "起日“春节”不是有效的日期..."},
+            {{"2-13", "2-30"}, "止日“2-30”不是有效的日期..."},
+        };
+        for (const auto &[dates, message] : refused) {
+            TestHooks::clear();
+            w.firstEdit->setText(dates.at(0));
+            w.lastEdit->setText(dates.at(1));
+            w.addBtn->click();
+            QCOMPARE(Shown(), QStringList({"提示信息:" + message}));
+        }
+        QCOMPARE(CountRows("select * from tkhkb"), 2);
     }
 
     void titleGoneFromItsCatalogueIsRefused()
