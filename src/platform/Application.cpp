@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/EnterClicksButton.h"
 
 #include <exception>
 
@@ -12,6 +13,7 @@ Application::Application(int &argc, char **argv)
 {
     setApplicationName(kApplicationTitle);
     InstallFontSubstitutions();
+    InstallEnterClicksButton(this);
 }
 
 QString ExceptionMessage(const std::exception &error)
