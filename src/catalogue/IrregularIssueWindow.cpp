@@ -8,7 +8,6 @@
 #include "data/Udm.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
-#include "sheet/Registry.h"
 #include "widgets/TDataGrid.h"
 #include "widgets/TFlatPanel.h"
 
@@ -29,7 +28,6 @@
 
 namespace {
 
-const QString ProgId = QStringLiteral("excel.application");
 constexpr qint64 LabelRefreshMs = 25;
 
 QPushButton *pictureButton(const QString &caption, QStyle::StandardPixmap picture, QWidget *parent)
@@ -48,15 +46,6 @@ QLineEdit *dateEdit(QWidget *parent)
     return edit;
 }
 
-void quitQuietly(const std::shared_ptr<sheet::Application> &app)
-{
-    if (!app || app->hasQuit())
-        return;
-    try {
-        app->Quit();
-    } catch (const std::exception &) {
-    }
-}
 
 } // namespace
 
@@ -87,7 +76,7 @@ IrregularIssueWindow::~IrregularIssueWindow()
 {
     source.setDataSet(nullptr);
     entries.close();
-    quitQuietly(m_app);
+    QuitImportApplication(m_app);
 }
 
 void IrregularIssueWindow::buildControls()
@@ -275,18 +264,11 @@ void IrregularIssueWindow::fileClick()
                              platform::Icon::Warning);
         return;
     }
-    std::shared_ptr<sheet::Application> app;
     try {
-        app = sheet::createApplication(ProgId);
-        if (!app)
-            throw sheet::SheetError(QStringLiteral("无法启动电子表格程序") + ProgId);
-        app->setVisible(false);
-        app->Workbooks().open(fileName);
+        // Opened in an application of its own: a file that cannot be opened leaves the earlier one.
         QStringList sheets;
-        for (int i = 1; i <= app->WorkSheets().Count(); ++i)
-            sheets << app->WorkSheets(i).Name();
-        if (m_app != app)
-            quitQuietly(m_app);
+        std::shared_ptr<sheet::Application> app = OpenImportWorkbook(fileName, &sheets);
+        QuitImportApplication(m_app);
         m_app = app;
         sheetBox->clear();
         sheetBox->addItems(sheets);
@@ -294,8 +276,6 @@ void IrregularIssueWindow::fileClick()
         sheetBox->setEnabled(sheets.size() > 1);
         importMsg->setText(QFileInfo(fileName).fileName());
     } catch (const std::exception &error) {
-        if (app != m_app)
-            quitQuietly(app);
         platform::ShowError(this, QStringLiteral("打开文件出错->") + platform::ExceptionMessage(error));
     }
 }
@@ -383,7 +363,7 @@ void IrregularIssueWindow::importRows(int *written, int *alreadyThere)
 
 void IrregularIssueWindow::endImport()
 {
-    quitQuietly(m_app);
+    QuitImportApplication(m_app);
     m_app.reset();
     sheetBox->clear();
     m_importing = false;

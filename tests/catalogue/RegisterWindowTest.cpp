@@ -300,6 +300,27 @@ private slots:
         QCOMPARE(CountRows("select * from tkhkb"), 3);
     }
 
+    // The window with entries, into $TAVRIN_SCREENSHOTS when set (else a temporary folder).
+    void screenshot()
+    {
+        QTemporaryDir scratch;
+        const QString folder = qEnvironmentVariableIsSet("TAVRIN_SCREENSHOTS") ? qEnvironmentVariable("TAVRIN_SCREENSHOTS")
+                                                                                : scratch.path();
+        QVERIFY(ExecSqlBatch({
+            InsertIrregularIssueStatement({0, "1-1"}, 2010, {KindBreak, {2010, 2, 13}, {2010, 2, 19}, "春节休刊"}),
+            InsertIrregularIssueStatement({0, "1-1"}, 2010, {KindCombined, {2010, 3, 6}, {2010, 3, 7}, "周末合刊"}),
+            InsertIrregularIssueStatement({0, "1-1"}, 2010, {KindSuspended, {2010, 10, 1}, {2010, 10, 3}, "国庆停刊"}),
+        }));
+        IrregularIssueWindow w(dailyContext());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.kindBox->setCurrentText(KindBreak);
+        w.firstEdit->setText("5-1");
+        w.lastEdit->setText("5-3");
+        w.remarkEdit->setText("劳动节休刊");
+        QVERIFY(w.grab().save(folder + "/register-window.png"));
+    }
+
     void stopEndsTheImportAtTheNextRow()
     {
         IrregularIssueWindow w(dailyContext());
