@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -124,7 +125,16 @@ void IssuePreviewLink::showList()
             item->setForeground(QColor(0x99, 0x33, 0x00));
         }
     }
-    m_popup->move(mapToGlobal(QPoint(0, height())));
+    // Below the link, kept inside the screen (above the link when there is no room below).
+    QPoint at = mapToGlobal(QPoint(0, height()));
+    if (const QScreen *screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        if (at.y() + m_popup->height() > area.bottom())
+            at.setY(mapToGlobal(QPoint(0, 0)).y() - m_popup->height());
+        at.setX(qBound(area.left(), at.x(), qMax(area.left(), area.right() - m_popup->width())));
+        at.setY(qMax(area.top(), at.y()));
+    }
+    m_popup->move(at);
     m_popup->show();
 }
 
