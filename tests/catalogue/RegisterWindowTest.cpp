@@ -39,14 +39,6 @@ RegisterWindowContext dailyContext()
     return {{0, QStringLiteral("1-1")}, QStringLiteral("某日报"), QStringLiteral("邮发报刊目录"), 2010};
 }
 
-QStringList Shown()
-{
-    QStringList shown;
-    for (const platform::ShownMessage &m : TestHooks::messages())
-        shown << m.caption + QLatin1Char(':') + m.text;
-    return shown;
-}
-
 } // namespace
 
 class RegisterWindowTest : public QObject {
