@@ -256,6 +256,7 @@ void IrregularIssueWindow::fileClick()
     request.title = QStringLiteral("请选择导入的文件");
     request.defaultExt = QStringLiteral("xls");
     request.filter = ImportFileFilter;
+    request.purpose = QStringLiteral("import"); // the folder of the catalogue import
     const QString fileName = platform::OpenFileName(this, request);
     if (fileName.isEmpty())
         return;

@@ -11,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -148,6 +149,10 @@ void TbkmlFrm::buildControls()
     lbmsg->setObjectName(QStringLiteral("lbmsg"));
     lbmsg->setGeometry(86, 136, 449, 18);
 
+    fileLabel = new QLabel(Panel1);
+    fileLabel->setObjectName(QStringLiteral("fileLabel"));
+    fileLabel->setGeometry(86, 72, 449, 18);
+
     FlatPanel2 = new TFlatPanel(Panel1);
     FlatPanel2->setObjectName(QStringLiteral("FlatPanel2"));
     FlatPanel2->setGeometry(6, 250, 609, 1);
@@ -225,12 +230,20 @@ void QuitImportApplication(const std::shared_ptr<sheet::Application> &app)
     }
 }
 
+void TbkmlFrm::showFileName(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    fileLabel->setText(fileName.isEmpty() ? QString() : QStringLiteral("导入文件：") + info.fileName());
+    fileLabel->setToolTip(fileName.isEmpty() ? QString() : QDir::toNativeSeparators(info.absoluteFilePath()));
+}
+
 void TbkmlFrm::BitBtn1Click()
 {
     platform::FileDialogRequest request;
     request.title = QStringLiteral("请选择输出文件名");
     request.defaultExt = QStringLiteral("xls");
     request.filter = ImportFileFilter;
+    request.purpose = QStringLiteral("import");
     const QString fileName = platform::OpenFileName(this, request);
     if (fileName.isEmpty()) {
         platform::ShowException(QStringLiteral("没有选择导入的文件"));
@@ -253,6 +266,7 @@ void TbkmlFrm::BitBtn1Click()
         ImportAppOpen = true;
         CBox->clear();
         CBox->addItems(sheets);
+        showFileName(fileName);
         if (CBox->count() == 1) {
             CBox->setCurrentIndex(0);
             CBox->setEnabled(false);
@@ -381,6 +395,7 @@ void TbkmlFrm::cleanUp(QString failure)
     ImportAppOpen = false;
     CBox->clear();
     CBox->setCurrentIndex(-1);
+    showFileName(QString());
     stopBtn->setEnabled(false);
     Pansel->setEnabled(true);
     BitBtn2->setEnabled(true);

@@ -35,6 +35,7 @@ public:
     QComboBox *CBox;
     QProgressBar *PBar;
     QLabel *lbmsg;
+    QLabel *fileLabel; // the name of the file whose sheets CBox offers
     TFlatPanel *FlatPanel2;
     QPushButton *BitBtn2; // 开始导入
     QPushButton *stopBtn; // 停止
@@ -58,6 +59,7 @@ protected:
 private:
     void buildControls();
     void fitTypeColumns();
+    void showFileName(const QString &fileName);
     void importRows();
     void cleanUp(QString failure);
 

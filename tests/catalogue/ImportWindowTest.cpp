@@ -193,6 +193,8 @@ private slots:
         WriteWorkbook(file("two.xls"), {{"甲表", {Texts(Header), Entry("1-1", "甲", 12)}},
                                         {"乙表", {Texts(Header), Entry("2-1", "乙", 24), Entry("2-2", "丙", 36)}}});
         ChooseFile(*w, file("two.xls"));
+        QCOMPARE(w->fileLabel->text(), QString("导入文件：two.xls")); // the chosen file, by name
+        QCOMPARE(TestHooks::fileDialogs().constLast().request.purpose, QString("import"));
         QCOMPARE(w->CBox->count(), 2);
         QCOMPARE(w->CBox->currentIndex(), -1);
         QVERIFY(w->CBox->isEnabled());
@@ -214,6 +216,7 @@ private slots:
         QCOMPARE(TestHooks::lastMessage().icon, Icon::Information);
         QCOMPARE(Rows("select bkdh,bkmc,qnj,mllx from nopost order by bkdh"), QStringList({"2-1|乙|24|1", "2-2|丙|36|1"}));
         verifyCleanedUp(w);
+        QVERIFY(w->fileLabel->text().isEmpty());
 
         // The sheet box is empty again: a further import needs a file first.
         TestHooks::clear();
