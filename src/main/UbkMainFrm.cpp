@@ -129,6 +129,7 @@ void TbkMainFrm::FormShow()
         BitBtn1->setVisible(true);
         loadBtn->setVisible(true);
     }
+    RegisterBtn->setVisible(GP.UserRole == 1 || GP.UserRole == 2);
     // 2. The period filter.
     kqCbox->clear();
     kqCbox->addItems(PeriodListText.split(QLatin1Char(',')));

@@ -12,6 +12,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 
 class QLabel;
 class QLineEdit;
@@ -66,6 +67,7 @@ public:
     QPushButton *MlxgBtn = nullptr; // 目录修改
     QPushButton *MljcBtn = nullptr; // 目录检查 (管理员, 系统员)
     QPushButton *BitBtn1 = nullptr; // 目录导入
+    QPushButton *RegisterBtn = nullptr; // 停刊合刊: the register of irregular issues of the current title
     TFlatTabControl *FTab = nullptr;
     TDataGrid *brow = nullptr;
     QStatusBar *StatusBar1 = nullptr;
@@ -99,6 +101,7 @@ public slots:
     void locaBtnClick();
     void MlxgBtnClick();
     void BitBtn1Click();
+    void RegisterBtnClick();
     void dhmcBoxChange();
     void ADOAfterScroll();
 
@@ -128,6 +131,11 @@ public:
     // The close step; closing is always allowed.
     void FormCloseQuery();
 
+    // The codes of the current tab that have register entries in the processing year; their 报刊代号
+    // cells are marked in the catalogue grid.
+    const QSet<QString> &registeredCodes() const { return m_registeredCodes; }
+    void loadRegisterMarks();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -146,6 +154,9 @@ private:
     void pressDefaultButton();
 
     QPointer<TmljcFrm> m_checkWindow; // the open catalogue check, if any
+    void markRegisteredTitle(TDrawCellArgs &args) const;
+
+    QSet<QString> m_registeredCodes;
 };
 
 // The main window of the run, like the form variable other windows reach it by.

@@ -39,15 +39,6 @@ CellRow Entry(const QString &code, const QString &title, double yearly, int type
     return {T(code), T(title), T("月刊"), N(yearly), N(yearly / 12), N(type)};
 }
 
-// The messages shown since the last clear, as "caption:text".
-QStringList Shown()
-{
-    QStringList shown;
-    for (const platform::ShownMessage &m : TestHooks::messages())
-        shown << m.caption + QLatin1Char(':') + m.text;
-    return shown;
-}
-
 } // namespace
 
 class ImportWindowTest : public QObject {

@@ -13,5 +13,6 @@ int main(int argc, char **argv)
     failures += runImportWindowTest(argc, argv);
     failures += runEditWindowTest(argc, argv);
     failures += runCatalogueCheckTest(argc, argv);
+    failures += runRegisterWindowTest(argc, argv);
     return failures;
 }
