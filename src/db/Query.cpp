@@ -41,12 +41,27 @@ void Query::open()
     const QString table = editableTable(engineSql);
     ResultSet result = engine.select(engineSql, table);
 
-    m_fields = result.fields;
-    m_numeric = result.numeric;
-    m_rows = std::move(result.rows);
     m_keyColumns = result.keyColumns;
     m_keys = std::move(result.keys);
     m_table = m_keyColumns.isEmpty() ? QString() : table;
+    browse(result.fields, result.numeric, std::move(result.rows));
+}
+
+void Query::openRows(const QStringList &fields, const QVector<bool> &numeric, QVector<QVector<QVariant>> rows)
+{
+    close();
+    QVector<bool> kinds = numeric;
+    kinds.resize(fields.size());
+    for (QVector<QVariant> &row : rows)
+        row.resize(fields.size());
+    browse(fields, kinds, std::move(rows));
+}
+
+void Query::browse(const QStringList &fields, const QVector<bool> &numeric, QVector<QVector<QVariant>> rows)
+{
+    m_fields = fields;
+    m_numeric = numeric;
+    m_rows = std::move(rows);
     m_state = State::Browse;
     m_current = m_rows.isEmpty() ? -1 : 0;
     m_eof = m_bof = m_rows.isEmpty();
