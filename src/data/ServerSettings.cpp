@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <QUrl>
 
 QString DefaultDatabasePath(const QString &programFolder)
 {
@@ -39,6 +40,21 @@ QString ServerConnectionText(const ServerSettings &settings, const QString &pass
                        .arg(clean(settings.host), clean(settings.port), clean(settings.database),
                             clean(settings.user), clean(settings.sslMode));
     if (!password.isEmpty())
-        text += QStringLiteral(";Password=") + password;
+        text += QStringLiteral(";Password=") + QString::fromLatin1(QUrl::toPercentEncoding(password));
     return text;
+}
+
+QString DatabasePathFor(const QStringList &arguments, const QString &programFolder)
+{
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        QString path;
+        if (argument == QLatin1String("--database") && i + 1 < arguments.size())
+            path = arguments.at(i + 1);
+        else if (argument.startsWith(QLatin1String("--database=")))
+            path = argument.mid(int(qstrlen("--database=")));
+        if (!path.isEmpty())
+            return QFileInfo(path).absoluteFilePath();
+    }
+    return DefaultDatabasePath(programFolder);
 }

@@ -14,6 +14,7 @@
 // A password is never kept there: libpq reads the user's ~/.pgpass, or the login asks for it.
 
 #include <QString>
+#include <QStringList>
 
 struct ServerSettings {
     QString host;
@@ -33,11 +34,15 @@ inline QString ServerSettingsFileName()
 // else the database file bkdata.mdb there.
 QString DefaultDatabasePath(const QString &programFolder);
 
+// The database of a desk started with `arguments` (the program's name first): the path after
+// --database (or --database=PATH) when given, made absolute, else DefaultDatabasePath.
+QString DatabasePathFor(const QStringList &arguments, const QString &programFolder);
+
 // A database path that names a settings file (ending in .ini) rather than a database file.
 bool IsServerSettingsPath(const QString &path);
 
 // Reads a settings file; missing keys stay empty (libpq then uses its defaults).
 ServerSettings ReadServerSettings(const QString &settingsPath);
 
-// The connection text for a server (a password only when one is given).
+// The connection text for a server (a password only when one is given; it is kept percent-encoded).
 QString ServerConnectionText(const ServerSettings &settings, const QString &password = QString());

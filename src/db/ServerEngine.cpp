@@ -5,10 +5,12 @@
 #include "db/Connection.h"
 #include "db/Engine.h"
 #include "db/JetDialect.h"
+#include "db/PasswordNeeded.h"
 
 #include <libpq-fe.h>
 
 #include <QHash>
+#include <QUrl>
 
 #include <cstdlib>
 
@@ -292,7 +294,8 @@ std::unique_ptr<Engine> openServerEngine(const ConnectionTextParts &parts)
     add("port", parts.port);
     add("dbname", parts.database);
     add("user", parts.user);
-    add("password", parts.password);
+    // The password travels percent-encoded, so that it may hold the text's separators.
+    add("password", QUrl::fromPercentEncoding(parts.password.toUtf8()));
     add("sslmode", parts.sslMode.isEmpty() ? QStringLiteral("prefer") : parts.sslMode);
     add("connect_timeout", QStringLiteral("10"));
     add("application_name", QStringLiteral("Tavrin"));
@@ -312,7 +315,10 @@ std::unique_ptr<Engine> openServerEngine(const ConnectionTextParts &parts)
         throw DbError(QStringLiteral("out of memory"));
     if (PQstatus(conn) != CONNECTION_OK) {
         const QString message = QString::fromUtf8(PQerrorMessage(conn)).simplified();
+        const bool needsPassword = PQconnectionNeedsPassword(conn) && parts.password.isEmpty();
         PQfinish(conn);
+        if (needsPassword)
+            throw PasswordNeeded(message);
         throw DbError(message);
     }
     // The server's notices (NOTICE, WARNING) are no messages for the clerk.

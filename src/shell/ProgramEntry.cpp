@@ -13,8 +13,9 @@
 int RunTavrin(platform::SingleInstance *guard)
 {
     QPointer<TbkMainFrm> mainForm = new TbkMainFrm();
-    // A settings file beside the program points this desk at a server instead of bkdata.mdb.
-    GP.DatabasePath = DefaultDatabasePath(QCoreApplication::applicationDirPath());
+    // --database names the database file or a server's settings file (.ini); without it a settings
+    // file tavrin.ini beside the program points this desk at a server, else bkdata.mdb is opened.
+    GP.DatabasePath = DatabasePathFor(QCoreApplication::arguments(), QCoreApplication::applicationDirPath());
     GP.ConnectionText = ConnectionTextFor(GP.DatabasePath);
     if (guard)
         guard->listen([mainForm] { platform::RaiseWindow(mainForm); });

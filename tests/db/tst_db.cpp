@@ -397,6 +397,7 @@ private slots:
                  qPrintable(GP.LastError));
         // a transaction that met an error is not reported as committed
         GP.ConnectionText = ConnectionTextFor(tdb.path());
+        dm->ADOConnection.setConnectionString(GP.ConnectionText);
         dm->ADOConnection.open();
         dm->ADOConnection.beginTrans();
         QVERIFY_THROWS_EXCEPTION(DbError, dm->ADOConnection.execute("insert into nosuchtable values (1)"));

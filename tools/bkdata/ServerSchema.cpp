@@ -11,7 +11,7 @@ namespace bkdata {
 
 namespace {
 
-const char *const kTables[] = {"bkmllx", "post", "nopost", "dwinfo", "torder", "rqdzb"};
+const char *const kTables[] = {"bkmllx", "post", "nopost", "dwinfo", "torder", "rqdzb", "tkhkb"};
 
 // The catalogue columns of post and nopost. A title's code is its key: the import replaces a code,
 // the catalogue editing window writes a row back by it.
@@ -40,6 +40,11 @@ QStringList tableStatements()
   joindate text collate "C" default to_char(clock_timestamp(), 'YYYY-MM-DD HH24:MI:SS.US')))SQL"),
         QStringLiteral("create index torder_dwid on torder (dwid, mllx)"),
         QStringLiteral(R"SQL(create table rqdzb (cbrq text collate "C" primary key, week integer, weeknum integer))SQL"),
+        // The register of irregular issues: a title's entries per year.
+        QStringLiteral(R"SQL(create table tkhkb (mllx integer not null, bkdh text collate "C" not null,
+  nd integer not null, lb text collate "C" not null, qr text collate "C" not null, zr text collate "C" not null,
+  sm text collate "C"))SQL"),
+        QStringLiteral("create index tkhkb_title on tkhkb (mllx, bkdh, nd, qr)"),
         QStringLiteral(R"SQL(create function tavrin_unit_exists() returns trigger language plpgsql as $$
 begin
   perform 1 from dwinfo where id = new.dwid for key share;
@@ -75,7 +80,7 @@ bool schemaExists(db::Engine &engine)
 {
     const db::ResultSet r = engine.select(QStringLiteral("select count(*) from pg_tables where schemaname = "
                                                          "current_schema() and tablename in "
-                                                         "('bkmllx','post','nopost','dwinfo','torder','rqdzb')"),
+                                                         "('bkmllx','post','nopost','dwinfo','torder','rqdzb','tkhkb')"),
                                           QString());
     return r.rows.value(0).value(0).toLongLong() > 0;
 }
@@ -209,7 +214,7 @@ QStringList roleStatements(const QString &role, const QString &database)
         QStringLiteral("revoke create on schema public from public"),
         QStringLiteral("grant usage on schema public to %1").arg(r),
         QStringLiteral("grant select on bkmllx to %1").arg(r),
-        QStringLiteral("grant select, insert, update, delete on post, nopost, dwinfo, torder, rqdzb to %1").arg(r),
+        QStringLiteral("grant select, insert, update, delete on post, nopost, dwinfo, torder, rqdzb, tkhkb to %1").arg(r),
         QStringLiteral("grant usage on all sequences in schema public to %1").arg(r),
     };
 }

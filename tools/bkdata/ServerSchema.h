@@ -1,5 +1,5 @@
 #pragma once
-// The program's database on a PostgreSQL server: the six tables (text compared and sorted by code
+// The program's database on a PostgreSQL server: the seven tables (text compared and sorted by code
 // point, as in the file), the ids the server assigns, the catalogue types and the Jet functions;
 // moving a desk's file there; and the grants of an ordinary role.
 
@@ -21,12 +21,12 @@ QStringList serverSchemaStatements();
 // connection. Refuses when the program's tables exist already.
 bool createServerSchema(db::Connection &server, const CreateOptions &options, QString *error);
 
-// Copies every row of the six tables of the database file `filePath` to the server inside one
+// Copies every row of the seven tables of the database file `filePath` to the server inside one
 // transaction, compares the row counts and writes them into `report`. Creates the schema when it is
 // missing; refuses a server database whose tables hold rows (catalogue types aside).
 bool moveFileToServer(const QString &filePath, db::Connection &server, QString *report, QString *error);
 
-// The statements that let `role` (an ordinary login role) read and write the six tables, and do
+// The statements that let `role` (an ordinary login role) read and write the seven tables, and do
 // nothing else, in database `database`.
 QStringList roleStatements(const QString &role, const QString &database);
 
