@@ -4,6 +4,7 @@
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/CentreOnScreen.h"
 #include "data/Backup.h"
+#include "main/BackupGuard.h"
 #include "data/Udm.h"
 #include "platform/Application.h"
 #include "sheet/Registry.h"
@@ -297,14 +298,7 @@ void TbkmlFrm::BitBtn2Click()
         return;
     }
     // An import deletes the entries it replaces: a copy of the database comes first.
-    const BackupResult backup = WriteBackup(BackupReason::CatalogueImport);
-    if (backup.failed()) {
-        platform::ShowError(this, BackupFailureMessage(QStringLiteral("目录导入"), backup));
-        return;
-    }
-    // On a server the program copies nothing: the clerk confirms the server's own backup instead.
-    if (backup.status == BackupResult::Status::NotApplicable
-        && !platform::ConfirmDefaultNo(this, ServerBackupQuestion(QStringLiteral("目录导入"))))
+    if (!BackupBeforeDeleting(this, BackupReason::CatalogueImport))
         return;
 
     ImportStopRequested = false;

@@ -2,6 +2,7 @@
 // grid of the chosen unit under the current catalogue type.
 
 #include "data/Backup.h"
+#include "main/BackupGuard.h"
 #include "main/CatalogueQueries.h"
 #include "main/UbkMainFrm.h"
 #include "orders/UdybkFrm.h"
@@ -288,14 +289,7 @@ void TbkMainFrm::clearBtnClick()
     if (!platform::Confirm(this, question))
         return;
     // The lines go only once a copy of the database holds them.
-    const BackupResult backup = WriteBackup(BackupReason::ClearOrders);
-    if (backup.failed()) {
-        platform::ShowError(this, BackupFailureMessage(QStringLiteral("清空全部记录"), backup));
-        return;
-    }
-    // On a server the program copies nothing: the clerk confirms the server's own backup instead.
-    if (backup.status == BackupResult::Status::NotApplicable
-        && !platform::ConfirmDefaultNo(this, ServerBackupQuestion(QStringLiteral("清空全部记录"))))
+    if (!BackupBeforeDeleting(this, BackupReason::ClearOrders))
         return;
     if (ExecSql(QStringLiteral("delete from torder where dwid=") + QString::number(unit->id) + QStringLiteral(" and mllx=")
                 + QString::number(currentTab()))) {
@@ -319,14 +313,8 @@ void TbkMainFrm::ToolButton1Click()
 void TbkMainFrm::loadBtnClick()
 {
     // No question is asked, so nothing is emptied before a copy of the database holds it.
-    const BackupResult backup = WriteBackup(BackupReason::SystemReset);
-    if (backup.failed()) {
-        platform::ShowError(this, BackupFailureMessage(QStringLiteral("系统初始"), backup));
-        return;
-    }
-    // On a server the program copies nothing: the clerk confirms the server's own backup instead.
-    if (backup.status == BackupResult::Status::NotApplicable
-        && !platform::ConfirmDefaultNo(this, ServerBackupQuestion(QStringLiteral("系统初始"))))
+    BackupResult backup;
+    if (!BackupBeforeDeleting(this, BackupReason::SystemReset, &backup))
         return;
     const QStringList statements{QStringLiteral("delete from post"), QStringLiteral("delete from nopost"),
                                  QStringLiteral("delete from torder"), QStringLiteral("delete from dwinfo")};
@@ -340,6 +328,8 @@ void TbkMainFrm::loadBtnClick()
     ClearUnitList(dwbox);
     if (backup.written())
         platform::ShowInfo(this, QStringLiteral("系统初始完毕,原有数据已备份到:\n") + QDir::toNativeSeparators(backup.path));
+    else
+        platform::ShowInfo(this, QStringLiteral("系统初始完毕！")); // on a server, whose own backup was confirmed
 }
 
 void TbkMainFrm::SpeedButton1Click()
