@@ -146,6 +146,15 @@ private slots:
         QCOMPARE(parts.user, QString("desk1"));
         QCOMPARE(parts.sslMode, QString("prefer"));
         QVERIFY(parts.password.isEmpty()); // a password in the settings file is never used
+        // a typed password travels whole, separators and all
+        QCOMPARE(db::parseConnectionText(ServerConnectionText(settings, "a;b=c%")).password, QString("a%3Bb%3Dc%25"));
+
+        // --database names either kind; without it the folder decides
+        const QString other = dir.filePath("other.mdb");
+        QCOMPARE(DatabasePathFor({"tavrin", "--database", other}, dir.path()), other);
+        QCOMPARE(DatabasePathFor({"tavrin", "--database=" + ini}, "/nowhere"), ini);
+        QCOMPARE(DatabasePathFor({"tavrin"}, dir.path()), ini);
+        QCOMPARE(DatabasePathFor({"tavrin", "--database"}, dir.path()), ini);
     }
 };
 
