@@ -4,6 +4,7 @@
 #include "catalogue/CentreOnScreen.h"
 #include "data/Udm.h"
 #include "platform/Application.h"
+#include "platform/UserAction.h"
 #include "sheet/Registry.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TRadioGroup.h"
@@ -100,9 +101,9 @@ TbkmlFrm::TbkmlFrm(QWidget *parent)
     buildControls();
     CentreOnScreen(this);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TbkmlFrm::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TbkmlFrm::BitBtn2Click);
-    connect(stopBtn, &QPushButton::clicked, this, &TbkmlFrm::stopBtnClick);
+    platform::ConnectAction(BitBtn1, &QPushButton::clicked, this, &TbkmlFrm::BitBtn1Click);
+    platform::ConnectAction(BitBtn2, &QPushButton::clicked, this, &TbkmlFrm::BitBtn2Click);
+    platform::ConnectAction(stopBtn, &QPushButton::clicked, this, &TbkmlFrm::stopBtnClick);
 }
 
 TbkmlFrm::~TbkmlFrm()
@@ -171,7 +172,7 @@ void TbkmlFrm::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
-        FormShow();
+        platform::RunAction([this] { FormShow(); });
     }
 }
 

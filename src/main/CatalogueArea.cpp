@@ -7,6 +7,7 @@
 #include "main/MainWindowRules.h"
 #include "main/UbkMainFrm.h"
 #include "platform/Dialogs.h"
+#include "platform/UserAction.h"
 #include "widgets/TFlatCheckBox.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TFlatTabControl.h"
@@ -100,11 +101,11 @@ void TbkMainFrm::buildQueryBar()
     }
     row->addStretch(1);
 
-    connect(dhmcBox, &TPickComboBox::Change, this, &TbkMainFrm::dhmcBoxChange);
-    connect(cxBtn, &QPushButton::clicked, this, &TbkMainFrm::cxBtnClick);
-    connect(locaBtn, &QPushButton::clicked, this, &TbkMainFrm::locaBtnClick);
-    connect(MlxgBtn, &QPushButton::clicked, this, &TbkMainFrm::MlxgBtnClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TbkMainFrm::BitBtn1Click);
+    platform::ConnectAction(dhmcBox, &TPickComboBox::Change, this, &TbkMainFrm::dhmcBoxChange);
+    platform::ConnectAction(cxBtn, &QPushButton::clicked, this, &TbkMainFrm::cxBtnClick);
+    platform::ConnectAction(locaBtn, &QPushButton::clicked, this, &TbkMainFrm::locaBtnClick);
+    platform::ConnectAction(MlxgBtn, &QPushButton::clicked, this, &TbkMainFrm::MlxgBtnClick);
+    platform::ConnectAction(BitBtn1, &QPushButton::clicked, this, &TbkMainFrm::BitBtn1Click);
 }
 
 void TbkMainFrm::buildCatalogue()
@@ -116,7 +117,7 @@ void TbkMainFrm::buildCatalogue()
     FTab->setFixedHeight(403);
     FTab->setTabs(DesignTimeTabs());
     FTab->installEventFilter(this);
-    connect(FTab, &TFlatTabControl::Change, this, &TbkMainFrm::FTabChange);
+    platform::ConnectAction(FTab, &TFlatTabControl::Change, this, &TbkMainFrm::FTabChange);
 
     brow = new TDataGrid(FTab);
     brow->setObjectName(QStringLiteral("brow"));
@@ -260,5 +261,5 @@ void TbkMainFrm::BitBtn1Click()
 
 void TbkMainFrm::MlxgBtnClick()
 {
-    ShowCatalogEditForm<TbkmlxgFrm>();
+    ShowCatalogEditForm<TbkmlxgFrm>(this, ADO);
 }
