@@ -11,6 +11,10 @@
 //         exporter.SheetCount = k; exporter.Yes = k > 1; exporter.SheetName = name;
 //         exporter.ExportToXls(grid, false);
 //
+// What is written (titles, widths, rows, the footer and its sums) is computed by ExportContent.h from
+// the grid's columns, its query and its running sums; this class is the adapter that adds the file
+// choice, the start-up notice, the progress window with its stop, and the spreadsheet application.
+//
 // Failures raise GridExportError (or the spreadsheet layer's SheetError) with a text for the user; the
 // component shows no message box. While it works it shows a start-up notice and a progress window with
 // a 停止 button (unless Show_Progress is false) and lets window messages run after every record.

@@ -5,14 +5,13 @@
 
 #include "export/AnsiText.h"
 #include "export/DataSetWalk.h"
+#include "export/ExportContent.h"
 #include "export/ExportWindows.h"
 #include "platform/Dialogs.h"
 #include "sheet/Registry.h"
 #include "widgets/TDataGrid.h"
 
 #include <QProgressBar>
-
-#include <cmath>
 
 namespace {
 
@@ -185,15 +184,13 @@ void TGridExport::writeSheetCells(bool &completed)
     const sheet::Worksheet ws = m_XlsBook->WorkSheets(SheetName);
     const QVector<TColumn> columns = DB_Grid->Columns();
 
-    int p = 1;
-    for (const TColumn &column : columns) {
-        if (!column.Visible)
-            continue;
+    const QStringList titles = ExportTitles(columns);
+    const QVector<int> widths = ExportSheetWidths(columns);
+    for (int p = 1; p <= titles.size(); ++p) {
         sheet::Range cell = ws.Cells(1, p);
         formatCell(cell);
-        cell.setValue(column.Title.Caption);
-        ws.Columns(p).setColumnWidth(column.Width / 6);
-        ++p;
+        cell.setValue(titles.at(p - 1));
+        ws.Columns(p).setColumnWidth(widths.at(p - 1));
     }
 
     DataSetWalk walk(DB_Grid->dataSet());
@@ -205,17 +202,13 @@ void TGridExport::writeSheetCells(bool &completed)
         if (Show_Progress && m_ProgressBar)
             m_ProgressBar->setValue(r);
         db::Query *query = walk.query();
-        p = 1;
-        for (const TColumn &column : columns) {
-            if (!column.Visible)
-                continue;
-            const QString text = query->fieldText(column.FieldName);
+        const QStringList row = ExportRow(columns, *query);
+        for (int p = 1; p <= row.size(); ++p) {
             sheet::Range cell = ws.Cells(r, p);
             formatCell(cell);
             if (p == 1)
                 cell.setNumberFormatLocal(QStringLiteral("@"));
-            cell.setValue(text);
-            ++p;
+            cell.setValue(row.at(p - 1));
         }
         ++r;
         query->next();
@@ -232,37 +225,17 @@ void TGridExport::writeFooterRow(const sheet::Worksheet &ws, int row)
 {
     if (!DB_Grid) // the grid went while window messages ran
         return;
-    const QVector<TColumn> &columns = DB_Grid->Columns();
-    const TSumList &sums = DB_Grid->SumList();
-    int p = 1;
-    for (int i = 0; i < columns.size(); ++i) {
-        const TColumn &column = columns.at(i);
-        if (!column.Visible)
+    const QVector<ExportFooterCell> footer = ExportFooter(DB_Grid->Columns(), DB_Grid->SumList());
+    for (int p = 1; p <= footer.size(); ++p) {
+        const ExportFooterCell &content = footer.at(p - 1);
+        if (content.kind == ExportFooterCell::Kind::Untouched)
             continue;
         sheet::Range cell = ws.Cells(row, p);
-        if (column.Footer.ValueType == TFooterValueType::ftStaticText) {
-            formatCell(cell);
-            cell.setValue(column.Footer.Value);
-        } else if (!column.Footers.isEmpty()) {
-            const TColumnFooter &first = column.Footers.constFirst();
-            if (first.ValueType == TFooterValueType::ftStaticText) {
-                formatCell(cell);
-                cell.setValue(first.Value);
-            } else if (first.ValueType == TFooterValueType::ftSum) {
-                formatCell(cell);
-                // The item of this very footer: sums of hidden columns or of other footer rows
-                // come before it in the list but are not written.
-                const int k = sums.itemOf(i, 0);
-                if (k >= 0) {
-                    const double sum = sums.value(k);
-                    if (!column.DisplayFormat.isEmpty())
-                        cell.setValue(GeneralFloatText(sum));
-                    else
-                        cell.setValue(qint64(std::ceil(sum)));
-                }
-            }
-        }
-        ++p;
+        formatCell(cell);
+        if (content.kind == ExportFooterCell::Kind::Text)
+            cell.setValue(content.text);
+        else if (content.kind == ExportFooterCell::Kind::Whole)
+            cell.setValue(content.whole);
     }
 }
 
