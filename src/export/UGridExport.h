@@ -23,6 +23,7 @@
 #include "sheet/Spreadsheet.h"
 #include "widgets/TDataGrid.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QProgressBar>
@@ -106,6 +107,8 @@ private:
     void writeFooterRow(const sheet::Worksheet &ws, int row);
     void finishWorkbook(std::exception_ptr &failure);
     void abandonWorkbook();
+    void rememberSaved();
+    bool savedIsCurrent() const;
 
     TSpaceMark m_SpaceMark = TSpaceMark::csTab;
     char m_Separator = '\t';
@@ -118,4 +121,13 @@ private:
     bool m_Stopped = false;
     bool m_attached = false;        // XlsApp was running before this export found it
     bool m_attachedAlerts = true;   // its DisplayAlerts, put back when the export is done with it
+    // The workbook this exporter last saved, so that the next sheet of the same file is added to it
+    // without reading back the file just written (used while the file is unchanged since).
+    struct SavedWorkbook {
+        sheet::WorkbookModel model;
+        QString path;
+        QDateTime modified;
+        qint64 size = -1;
+    };
+    std::optional<SavedWorkbook> m_saved;
 };

@@ -11,6 +11,7 @@
 #include "sheet/Registry.h"
 #include "widgets/TDataGrid.h"
 
+#include <QFileInfo>
 #include <QProgressBar>
 
 namespace {
@@ -108,6 +109,8 @@ bool TGridExport::PrepareWorkBook()
                 m_XlsBook = m_XlsApp->Workbooks().Add();
                 for (int n = m_XlsBook->Sheets().Count(); n >= 2; --n)
                     m_XlsBook->Sheets().Item(n).Delete();
+            } else if (savedIsCurrent()) {
+                m_XlsBook = m_XlsApp->Workbooks().adopt(m_saved->model, XlsFileName);
             } else {
                 m_XlsBook = m_XlsApp->Workbooks().open(XlsFileName);
             }
@@ -156,6 +159,22 @@ void TGridExport::abandonWorkbook()
     cleanupStep(ignored, [this] { m_XlsApp->setDisplayAlerts(false); });
     cleanupStep(ignored, [this] { m_XlsApp->Workbooks().Close(); });
     cleanupStep(ignored, [this] { m_XlsApp->Quit(); });
+}
+
+void TGridExport::rememberSaved()
+{
+    const QFileInfo file(XlsFileName);
+    m_saved = SavedWorkbook{sheet::CopyWorkbook(m_XlsBook->model()), file.absoluteFilePath(), file.lastModified(),
+                            file.size()};
+}
+
+bool TGridExport::savedIsCurrent() const
+{
+    if (!m_saved)
+        return false;
+    const QFileInfo file(XlsFileName);
+    return file.exists() && file.absoluteFilePath() == m_saved->path && file.lastModified() == m_saved->modified
+        && file.size() == m_saved->size;
 }
 
 bool TGridExport::WriteSheet()
@@ -246,15 +265,20 @@ void TGridExport::finishWorkbook(std::exception_ptr &failure)
 {
     std::exception_ptr saveFailure;
     std::exception_ptr ignored;
+    m_saved.reset();
     if (m_attached) {
         cleanupStep(ignored, [this] { m_XlsApp->setDisplayAlerts(false); });
         cleanupStep(saveFailure, [this] { m_XlsBook->SaveAs(XlsFileName); });
+        if (!saveFailure)
+            rememberSaved();
         cleanupStep(ignored, [this] { m_XlsBook->Close(); });
         cleanupStep(ignored, [this] { m_XlsApp->setDisplayAlerts(m_attachedAlerts); });
     } else {
         cleanupStep(ignored, [this] { m_XlsApp->setVisible(false); });
         cleanupStep(ignored, [this] { m_XlsApp->setDisplayAlerts(false); });
         cleanupStep(saveFailure, [this] { m_XlsBook->SaveAs(XlsFileName); });
+        if (!saveFailure)
+            rememberSaved();
         cleanupStep(ignored, [this] { m_XlsApp->ActiveWorkBook().Close(); });
         cleanupStep(ignored, [this] { m_XlsApp->Workbooks().Close(); });
         cleanupStep(ignored, [this] { m_XlsApp->Quit(); });

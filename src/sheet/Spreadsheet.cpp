@@ -432,6 +432,18 @@ Workbook WorkbookCollection::open(const QString &fileName)
     return Workbook(m_app, book);
 }
 
+Workbook WorkbookCollection::adopt(const WorkbookModel &saved, const QString &fileName)
+{
+    m_app->check();
+    auto book = std::make_shared<detail::BookState>();
+    book->model = CopyWorkbook(saved);
+    const QFileInfo info(fileName);
+    book->fullName = info.absoluteFilePath();
+    book->name = info.fileName();
+    m_app->m_books.push_back(book);
+    return Workbook(m_app, book);
+}
+
 void WorkbookCollection::Close()
 {
     m_app->check();

@@ -18,8 +18,9 @@
 //     book.SaveAs("/path/订单.xls");                            // .xls/.et BIFF8, .xlsx; atomic
 //     app->Quit();
 //
-//     A later call reopens the file and adds a sheet: app->Workbooks().open(path),
-//     book.Sheets().add() (appended after the last sheet and made active), and so on.
+//     A later call reopens the file and adds a sheet: app->Workbooks().open(path) (or adopt() with
+//     the model kept from the save), book.Sheets().add() (appended after the last sheet and made
+//     active), and so on.
 //
 // Importing a catalogue:
 //
@@ -217,6 +218,9 @@ class WorkbookCollection {
 public:
     Workbook Add();                          // a new workbook of three sheets, Sheet1 to Sheet3
     Workbook open(const QString &fileName);  // .xls .et .xlsx .ods .csv
+    // A workbook as it was last saved under `fileName`, from a copy its caller kept: the same as
+    // open(fileName) while the file is unchanged, without reading the file again.
+    Workbook adopt(const WorkbookModel &saved, const QString &fileName);
     void Close();                            // closes every workbook
     int Count() const;
 

@@ -117,4 +117,7 @@ public:
     int indexOf(const QString &name) const;
 };
 
+// A copy that shares no sheet with `model`: changing one leaves the other as it was.
+WorkbookModel CopyWorkbook(const WorkbookModel &model);
+
 } // namespace sheet
