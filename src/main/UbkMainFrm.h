@@ -138,5 +138,6 @@ private:
     void pressDefaultButton();
 };
 
-// The main window of the run, like the form variable other windows reach it by.
+// The main window of the run, set by its creation step for the program's entry and the benchmarks.
+// No window outside src/main reads it: the windows it opens get their context handed in.
 extern TbkMainFrm *bkMainFrm;

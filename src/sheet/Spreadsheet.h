@@ -1,6 +1,7 @@
 #pragma once
-// The in-process spreadsheet application: the members that Excel and WPS offered to
-// automation, as typed C++ objects over an in-memory workbook.
+// The in-process spreadsheet application: the members the export and the import call on a
+// spreadsheet application (workbooks, sheets, cells, columns), as typed C++ objects over an
+// in-memory workbook.
 //
 // Exporting a grid (errors raise sheet::SheetError with a message for the user):
 //
