@@ -423,20 +423,19 @@ Workbook WorkbookCollection::Add()
 Workbook WorkbookCollection::open(const QString &fileName)
 {
     m_app->check();
-    auto book = std::make_shared<detail::BookState>();
-    book->model = loadWorkbook(fileName);
-    const QFileInfo info(fileName);
-    book->fullName = info.absoluteFilePath();
-    book->name = info.fileName();
-    m_app->m_books.push_back(book);
-    return Workbook(m_app, book);
+    return addFileBook(loadWorkbook(fileName), fileName);
 }
 
 Workbook WorkbookCollection::adopt(const WorkbookModel &saved, const QString &fileName)
 {
     m_app->check();
+    return addFileBook(CopyWorkbook(saved), fileName);
+}
+
+Workbook WorkbookCollection::addFileBook(WorkbookModel model, const QString &fileName)
+{
     auto book = std::make_shared<detail::BookState>();
-    book->model = CopyWorkbook(saved);
+    book->model = std::move(model);
     const QFileInfo info(fileName);
     book->fullName = info.absoluteFilePath();
     book->name = info.fileName();

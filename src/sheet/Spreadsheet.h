@@ -228,6 +228,8 @@ public:
 private:
     friend class Application;
     explicit WorkbookCollection(std::shared_ptr<sheet::Application> app);
+    // The workbook of a file, made the active one.
+    Workbook addFileBook(WorkbookModel model, const QString &fileName);
     std::shared_ptr<sheet::Application> m_app;
 };
 

@@ -26,6 +26,16 @@ QString errorText(const std::function<void()> &run)
     return QStringLiteral("no error");
 }
 
+// Sheet k of the exporter's file, named `name`, holding the order lines of title `code`.
+bool exportCodeSheet(TGridExport &exporter, GridFixture &f, int k, const QString &name, const QString &code)
+{
+    f.open("select bkdh,kq,fs,ke from torder where bkdh='" + code + "'");
+    exporter.SheetCount = k;
+    exporter.Yes = k > 1;
+    exporter.SheetName = name;
+    return exporter.ExportToXls(&f.grid, false);
+}
+
 TColumn sumColumn(const QString &field, const QString &format, bool visible = true)
 {
     TColumn column = MakeColumn(field, field, 64, std::nullopt, format);
@@ -180,11 +190,7 @@ private slots:
         exporter.Outtype = "XLS";
         exporter.XlsFileName = tdb.folder() + "/two.xls";
         const auto exportSheet = [&](int k, const QString &name, const QString &code) {
-            f.open("select bkdh,kq,fs,ke from torder where bkdh='" + code + "'");
-            exporter.SheetCount = k;
-            exporter.Yes = k > 1;
-            exporter.SheetName = name;
-            return exporter.ExportToXls(&f.grid, false);
+            return exportCodeSheet(exporter, f, k, name, code);
         };
         QVERIFY(exportSheet(1, "甲", "1-1"));
         QVERIFY(exportSheet(2, "乙", "2-1"));
@@ -228,11 +234,7 @@ private slots:
         exporter.Outtype = "XLS";
         exporter.XlsFileName = tdb.folder() + "/kept.xls";
         const auto exportSheet = [&](int k, const QString &name, const QString &code) {
-            f.open("select bkdh,kq,fs,ke from torder where bkdh='" + code + "'");
-            exporter.SheetCount = k;
-            exporter.Yes = k > 1;
-            exporter.SheetName = name;
-            return exporter.ExportToXls(&f.grid, false);
+            return exportCodeSheet(exporter, f, k, name, code);
         };
         // Overwrites the file with as many bytes of nothing, keeping its time (or not).
         const auto spoil = [&](bool keepTime) {
