@@ -17,11 +17,6 @@ class QPushButton;
 class TFlatPanel;
 class TRadioGroup;
 
-// Module-wide state, one copy for the program.
-extern std::shared_ptr<sheet::Application> ImportApp; // started by 选择文件; empty when none
-extern bool ImportAppOpen;       // a workbook is open in ImportApp, until the clean-up or closing quits it
-extern bool ImportStopRequested; // set by 停止, cleared when an import starts, tested once per data row
-
 class TbkmlFrm : public QDialog {
     Q_OBJECT
 public:
@@ -35,11 +30,17 @@ public:
     QComboBox *CBox;
     QProgressBar *PBar;
     QLabel *lbmsg;
+    QLabel *fileLabel; // the name of the file whose sheets CBox offers
     TFlatPanel *FlatPanel2;
     QPushButton *BitBtn2; // 开始导入
     QPushButton *stopBtn; // 停止
 
     bool importing() const { return m_importing; }
+
+    // The window's spreadsheet application; it ends with the window.
+    std::shared_ptr<sheet::Application> ImportApp; // started by 选择文件; empty when none
+    bool ImportAppOpen = false;       // a workbook is open in ImportApp, until the clean-up or closing quits it
+    bool ImportStopRequested = false; // set by 停止, cleared when an import starts, tested once per data row
 
 public slots:
     void FormShow();
@@ -58,6 +59,7 @@ protected:
 private:
     void buildControls();
     void fitTypeColumns();
+    void showFileName(const QString &fileName);
     void importRows();
     void cleanUp(QString failure);
 
@@ -76,3 +78,9 @@ bool ShowImportForm()
 
 // The filter of the file dialog: .xls first, then the other formats the spreadsheet layer reads.
 extern const QString ImportFileFilter;
+
+// Opens a file for an import in a hidden spreadsheet application of its own and gives the names of
+// its sheets in order; throws (sheet::SheetError and others) when it cannot.
+std::shared_ptr<sheet::Application> OpenImportWorkbook(const QString &fileName, QStringList *sheets);
+// Quits a spreadsheet application that is no longer wanted; it may already have gone.
+void QuitImportApplication(const std::shared_ptr<sheet::Application> &app);

@@ -66,10 +66,13 @@ void TbkMainFrm::buildOrderArea()
     delBtn = toolButton(QStringLiteral("删除单条记录"), QStyle::SP_TrashIcon, toolBar);
     clearBtn = toolButton(QStringLiteral("清空全部记录"), QStyle::SP_DialogDiscardButton, toolBar);
     ToolButton1 = toolButton(QStringLiteral("导出订单"), QStyle::SP_DialogSaveButton, toolBar);
+    PrintBtn = toolButton(QStringLiteral("打印订单"), QStyle::SP_FileDialogListView, toolBar);
+    DyhzBtn = toolButton(QStringLiteral("订阅汇总"), QStyle::SP_FileDialogInfoView, toolBar);
     loadBtn = toolButton(QStringLiteral("系统初始"), QStyle::SP_BrowserReload, toolBar);
     loadBtn->setVisible(false);
-    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, loadBtn};
-    const char *names[] = {"dyBtn", "ddcxBtn", "xgDDBtn", "delBtn", "clearBtn", "ToolButton1", "loadBtn"};
+    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, PrintBtn, DyhzBtn, loadBtn};
+    const char *names[] = {"dyBtn", "ddcxBtn", "xgDDBtn", "delBtn", "clearBtn", "ToolButton1", "PrintBtn", "DyhzBtn",
+                           "loadBtn"};
     for (int i = 0; i < buttons.size(); ++i) {
         buttons.at(i)->setObjectName(QLatin1String(names[i]));
         if (i > 0)
@@ -93,6 +96,8 @@ void TbkMainFrm::buildOrderArea()
     platform::ConnectAction(clearBtn, &QToolButton::clicked, this, &TbkMainFrm::clearBtnClick);
     platform::ConnectAction(ToolButton1, &QToolButton::clicked, this, &TbkMainFrm::ToolButton1Click);
     platform::ConnectAction(loadBtn, &QToolButton::clicked, this, &TbkMainFrm::loadBtnClick);
+    platform::ConnectAction(PrintBtn, &QToolButton::clicked, this, &TbkMainFrm::PrintBtnClick);
+    platform::ConnectAction(DyhzBtn, &QToolButton::clicked, this, &TbkMainFrm::DyhzBtnClick);
 }
 
 QWidget *TbkMainFrm::buildUnitBox()

@@ -7,6 +7,7 @@
 #include "orders/FormPlacement.h"
 #include "orders/GuardedWrite.h"
 #include "orders/IntegerEdit.h"
+#include "orders/IssuePreviewLink.h"
 #include "orders/OrderLineRules.h"
 #include "orders/OrderLineStatements.h"
 #include "platform/UserAction.h"
@@ -24,8 +25,6 @@
 namespace {
 
 const QColor FrameColour(51, 102, 153);
-const QString PartialYearNotice =
-    QStringLiteral("非全年订阅,款额计算未考虑【停刊、休刊、合刊】情况,实际款额以邮局为准");
 const QString MonthsWrong = QStringLiteral("起、止月份输入错误...");
 const QString CopiesMissing = QStringLiteral("请输入订阅份数...");
 const QString CopiesOutOfRange = QStringLiteral("订阅份数应为1至99999之间的整数...");
@@ -212,6 +211,7 @@ void TdybkFrm::buildWorkPanel()
     QPalette red = lbMsg->palette();
     red.setColor(QPalette::WindowText, QColor(0x99, 0, 0));
     lbMsg->setPalette(red);
+    issuePreview = placed(new IssuePreviewLink(Panwork), "issuePreview", {405, 8, 195, 22});
     qrBtn = placed(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("确定"), Panwork),
                    "qrBtn", {430, 88, 73, 25});
     BitBtn2 = placed(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("取消"), Panwork),
@@ -304,7 +304,7 @@ void TdybkFrm::termBoxChange()
         zdy->setText(fixed ? range.at(1) : QString());
     }
     if (term > 0)
-        lbMsg->setText(PartialYearNotice);
+        lbMsg->setText(IssuePreviewLink::PartialYearNotice(IssuePreviewLink::HasRegisterEntries(titleRef())));
     markChanged();
     recomputeAmount();
 }
@@ -313,6 +313,7 @@ void TdybkFrm::markChanged()
 {
     m_changed = true;
     m_confirmed = false;
+    refreshPreview();
 }
 
 void TdybkFrm::qdyChange()
@@ -352,6 +353,11 @@ void TdybkFrm::PanworkEnter()
     }
 }
 
+TitleRef TdybkFrm::titleRef() const
+{
+    return {m_context.catalogueType, m_context.title.bkdh};
+}
+
 TitlePrices TdybkFrm::titlePrices() const
 {
     const SubscribedTitle &title = m_context.title;
@@ -363,7 +369,19 @@ TitlePrices TdybkFrm::titlePrices() const
     prices.dj = title.dj;
     prices.kq = title.kq;
     prices.cbrq = title.cbrq;
+    prices.title = titleRef();
     return prices;
+}
+
+void TdybkFrm::refreshPreview()
+{
+    const std::optional<int> start = qdy->Value();
+    const std::optional<int> end = zdy->Value();
+    if (PickedIndex(termBox) < 0 || !MonthsValid(start, end)) {
+        issuePreview->clearPreview();
+        return;
+    }
+    issuePreview->showFor(titleRef(), m_context.title.kq, m_context.title.cbrq, *start, *end);
 }
 
 void TdybkFrm::fsChange()

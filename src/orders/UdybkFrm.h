@@ -2,8 +2,9 @@
 // The subscription dialog (caption "报刊订阅"): enters a new order line of a unit for a catalogue
 // title, or corrects an order line. It works on what its opener hands it (SubscriptionContext: the
 // unit, the catalogue type, the title's row values, the line corrected), reports a saved line by the
-// signal lineSaved (the opener reloads its order list before the dialog tells the clerk), offers the terms the title's period allows, prices the line on every change of the term, the months
-// or the copies (the amount shown is the amount written) and writes it with one INSERT or UPDATE.
+// signal lineSaved (the opener reloads its order list before the dialog tells the clerk), offers the
+// terms the title's period allows, prices the line on every change of the term, the months or the
+// copies (the amount shown is the amount written) and writes it with one INSERT or UPDATE.
 // Months outside 1-12 or reversed, copies that are no whole number from 1 to 99,999, and an amount
 // whose issue count failed are refused; a new line is written only while its unit is in dwinfo.
 //
@@ -21,6 +22,7 @@
 #include <memory>
 #include <optional>
 
+class IssuePreviewLink;
 class QLabel;
 class QPushButton;
 class TFlatPanel;
@@ -29,6 +31,7 @@ class TIntegerEdit;
 class TNumberEdit;
 class TPickComboBox;
 struct TitlePrices;
+struct TitleRef;
 
 class TdybkFrm : public QDialog {
     Q_OBJECT
@@ -61,6 +64,7 @@ public:
     TIntegerEdit *fs = nullptr;
     TNumberEdit *ke = nullptr;
     QLabel *lbMsg = nullptr;
+    IssuePreviewLink *issuePreview = nullptr; // 共N期 beside the amount; a click lists the counted days
     QPushButton *qrBtn = nullptr;      // 确定
     QPushButton *BitBtn2 = nullptr;    // 取消
 
@@ -100,8 +104,12 @@ private:
     // Prices the shown values again: on every change of the term, the months or the copies, so
     // that the amount shown is the amount 确定 writes.
     void recomputeAmount();
+    // Counts the issues of the chosen months for the preview beside the amount.
+    void refreshPreview();
     std::optional<double> amount() const;
     TitlePrices titlePrices() const;
+    // The title as the register of irregular issues knows it.
+    TitleRef titleRef() const;
     void insertLine();
     void updateLine();
     void saved(const QString &notice);

@@ -3,6 +3,7 @@
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/EnterClicksButton.h"
+#include "platform/Translations.h"
 #include "platform/UserAction.h"
 
 #include <exception>
@@ -13,8 +14,10 @@ Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(kApplicationTitle);
+    setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
     InstallFontSubstitutions();
     InstallEnterClicksButton(this);
+    InstallQtTranslations();
 }
 
 QString ExceptionMessage(const std::exception &error)

@@ -19,13 +19,15 @@ namespace platform {
 // only this action. True when the action ran to its end.
 bool RunAction(const std::function<void()> &action);
 
-// Connects `signal` of `sender` to the handler `slot` of `receiver` (a member function without
-// arguments; the signal's arguments are not passed on), run through RunAction.
-template <class Sender, class Signal, class Receiver>
+// Connects `signal` of `sender` to the handler `slot` of `receiver`, run through RunAction. The
+// handler takes the first arguments of the signal, as many as it names (none for a click handler).
+template <class Sender, class Signal, class Receiver, class... Args>
 QMetaObject::Connection ConnectAction(const Sender *sender, Signal signal, Receiver *receiver,
-                                      void (Receiver::*slot)())
+                                      void (Receiver::*slot)(Args...))
 {
-    return QObject::connect(sender, signal, receiver, [receiver, slot] { RunAction([receiver, slot] { (receiver->*slot)(); }); });
+    return QObject::connect(sender, signal, receiver, [receiver, slot](Args... args) {
+        RunAction([&] { (receiver->*slot)(args...); });
+    });
 }
 
 } // namespace platform

@@ -39,15 +39,6 @@ CellRow Entry(const QString &code, const QString &title, double yearly, int type
     return {T(code), T(title), T("月刊"), N(yearly), N(yearly / 12), N(type)};
 }
 
-// The messages shown since the last clear, as "caption:text".
-QStringList Shown()
-{
-    QStringList shown;
-    for (const platform::ShownMessage &m : TestHooks::messages())
-        shown << m.caption + QLatin1Char(':') + m.text;
-    return shown;
-}
-
 } // namespace
 
 class ImportWindowTest : public QObject {
@@ -77,8 +68,8 @@ class ImportWindowTest : public QObject {
     // The window is back in its "no file" state after an import.
     void verifyCleanedUp(TbkmlFrm *w)
     {
-        QVERIFY(!ImportApp);
-        QVERIFY(!ImportAppOpen);
+        QVERIFY(!w->ImportApp);
+        QVERIFY(!w->ImportAppOpen);
         QCOMPARE(w->CBox->count(), 0);
         QCOMPARE(w->CBox->currentText(), QString());
         QVERIFY(!w->stopBtn->isEnabled());
@@ -104,8 +95,6 @@ private slots:
         m_w.reset();
         m_db.reset();
         m_dir.reset();
-        ImportApp.reset();
-        ImportAppOpen = false;
     }
 
     void opensWithTypesFromTheDatabase()
@@ -161,12 +150,12 @@ private slots:
         QCOMPARE(TestHooks::lastMessage().text, QString("要导入的文件不存在..."));
         QCOMPARE(TestHooks::lastMessage().icon, Icon::Warning);
         QCOMPARE(TestHooks::lastMessage().owner.data(), w);
-        QVERIFY(!ImportApp);
+        QVERIFY(!w->ImportApp);
 
         // A good file, then one that is not a workbook: the good one stays open and importable.
         ChooseFile(*w, book("好.xls", {Entry("1-1", "甲", 12)}));
-        QVERIFY(ImportAppOpen);
-        const auto app = ImportApp;
+        QVERIFY(w->ImportAppOpen);
+        const auto app = w->ImportApp;
         QFile junk(file("坏.xls"));
         QVERIFY(junk.open(QIODevice::WriteOnly));
         junk.write("this is not a workbook");
@@ -175,7 +164,7 @@ private slots:
         QCOMPARE(TestHooks::lastMessage().caption, QString("错误信息"));
         QVERIFY(TestHooks::lastMessage().text.startsWith("打开文件出错->"));
         QCOMPARE(TestHooks::lastMessage().icon, Icon::Error);
-        QCOMPARE(ImportApp, app);
+        QCOMPARE(w->ImportApp, app);
         QVERIFY(!app->hasQuit());
         QCOMPARE(w->CBox->currentText(), QString("目录"));
         w->mllxBox->setItemIndex(1);
@@ -184,10 +173,10 @@ private slots:
 
         // A second good file replaces the first one's application, which quits.
         ChooseFile(*w, book("一.xls", {Entry("1-1", "甲", 12)}));
-        const auto first = ImportApp;
+        const auto first = w->ImportApp;
         ChooseFile(*w, book("二.xls", {Entry("1-2", "乙", 12)}));
         QVERIFY(first->hasQuit());
-        QVERIFY(ImportApp && ImportApp != first);
+        QVERIFY(w->ImportApp && w->ImportApp != first);
     }
 
     void oneSheetIsTakenSeveralMustBePicked()
@@ -197,11 +186,13 @@ private slots:
         QCOMPARE(w->CBox->count(), 1);
         QCOMPARE(w->CBox->currentIndex(), 0);
         QVERIFY(!w->CBox->isEnabled());
-        QVERIFY(ImportApp && !ImportApp->Visible());
+        QVERIFY(w->ImportApp && !w->ImportApp->Visible());
 
         WriteWorkbook(file("two.xls"), {{"甲表", {Texts(Header), Entry("1-1", "甲", 12)}},
                                         {"乙表", {Texts(Header), Entry("2-1", "乙", 24), Entry("2-2", "丙", 36)}}});
         ChooseFile(*w, file("two.xls"));
+        QCOMPARE(w->fileLabel->text(), QString("导入文件：two.xls")); // the chosen file, by name
+        QCOMPARE(TestHooks::fileDialogs().constLast().request.purpose, QString("import"));
         QCOMPARE(w->CBox->count(), 2);
         QCOMPARE(w->CBox->currentIndex(), -1);
         QVERIFY(w->CBox->isEnabled());
@@ -219,10 +210,11 @@ private slots:
         w->CBox->setCurrentIndex(1);
         TestHooks::clear();
         w->BitBtn2Click();
-        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕..."}));
+        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕...\n目录检查：本目录未发现有问题的条目。"}));
         QCOMPARE(TestHooks::lastMessage().icon, Icon::Information);
         QCOMPARE(Rows("select bkdh,bkmc,qnj,mllx from nopost order by bkdh"), QStringList({"2-1|乙|24|1", "2-2|丙|36|1"}));
         verifyCleanedUp(w);
+        QVERIFY(w->fileLabel->text().isEmpty());
 
         // The sheet box is empty again: a further import needs a file first.
         TestHooks::clear();
@@ -275,7 +267,7 @@ private slots:
         w->mllxBox->setItemIndex(0);
         TestHooks::clear();
         w->BitBtn2Click();
-        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕..."}));
+        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕...\n目录检查：本目录未发现有问题的条目。"}));
         QCOMPARE(CountRows("select * from post"), 0);
         verifyCleanedUp(w);
     }
@@ -320,12 +312,12 @@ private slots:
         });
         w->BitBtn2Click();
         disconnect(stopAtRow3);
-        QVERIFY(ImportStopRequested);
+        QVERIFY(w->ImportStopRequested);
         QCOMPARE(Rows("select bkdh from post order by bkdh"), QStringList({"1-1", "1-2"}));
         verifyCleanedUp(w);
 
         ImportFile(*w, path, 0);
-        QVERIFY(!ImportStopRequested);
+        QVERIFY(!w->ImportStopRequested);
         QCOMPARE(CountRows("select * from post"), 5);
     }
 
@@ -341,7 +333,7 @@ private slots:
         w->BitBtn2Click();
         QCOMPARE(Rows("select bkdh from post"), QStringList({"1-1"}));
         QVERIFY(!w->isVisible());
-        QVERIFY(!ImportApp);
+        QVERIFY(!w->ImportApp);
     }
 
     void failingRowStopsKeepingEarlierRows()
@@ -359,7 +351,7 @@ private slots:
         QCOMPARE(shown.at(0).caption, QString("错误信息"));
         QCOMPARE(shown.at(0).icon, Icon::Error);
         QVERIFY2(shown.at(0).text.startsWith("提交失败->"), qPrintable(shown.at(0).text));
-        QCOMPARE(shown.at(1).text, QString("导入目录完毕..."));
+        QCOMPARE(shown.at(1).text, QString("导入目录完毕...\n目录检查：本目录有3个条目有问题（其中0个仅为警告），请用“目录检查”查看..."));
         QCOMPARE(Rows("select bkdh,bkmc from post order by bkdh"), QStringList({"1-1|甲", "1-2|乙", "1-3|原有"}));
         verifyCleanedUp(w);
 
@@ -379,7 +371,7 @@ private slots:
         TestHooks::clear();
         w->BitBtn2Click();
         QCOMPARE(Shown(), QStringList({"错误信息:第4行第4列(QNJ)的内容“三十元”不是数字,导入在此行停止,此前各行已经导入...",
-                                       "信息:导入目录完毕..."}));
+                                       "信息:导入目录完毕...\n目录检查：本目录有1个条目有问题（其中0个仅为警告），请用“目录检查”查看..."}));
         QCOMPARE(Rows("select bkdh,bkmc,qnj from nopost order by bkdh"),
                  QStringList({"2-1|甲|12", "2-2|乙|24", "2-3|原有|30"}));
         verifyCleanedUp(w);
@@ -399,7 +391,7 @@ private slots:
         TestHooks::clear();
         w->BitBtn2Click();
         QCOMPARE(Shown(), QStringList({"错误信息:第1行第3列的列名“qnj) values (1);--”不是有效的列名(只能由字母、数字和下划线组成),导入在此停止...",
-                                       "信息:导入目录完毕..."}));
+                                       "信息:导入目录完毕...\n目录检查：本目录有1个条目有问题（其中0个仅为警告），请用“目录检查”查看..."}));
         QCOMPARE(Rows("select bkdh,bkmc from post"), QStringList({"1-1|原有"}));
         verifyCleanedUp(w);
     }
@@ -456,13 +448,13 @@ private slots:
 
         w = open();
         ChooseFile(*w, book("close.xls", {Entry("1-1", "甲", 12)}));
-        const auto app = ImportApp;
+        const auto app = w->ImportApp;
         TestHooks::clear();
         w->close();
         QCOMPARE(TestHooks::lastMessage().text, QString("ok"));
         QCOMPARE(TestHooks::lastMessage().icon, Icon::None);
         QVERIFY(app->hasQuit());
-        QVERIFY(!ImportApp && !ImportAppOpen);
+        QVERIFY(!w->ImportApp && !w->ImportAppOpen);
         QVERIFY(!w->isVisible());
     }
 
@@ -477,7 +469,7 @@ private slots:
         TestHooks::clear();
         ImportFile(*w, QStringLiteral(TAVRIN_SOURCE_DIR "/demo/postal-catalogue.xls"), 0);
         ImportFile(*w, QStringLiteral(TAVRIN_SOURCE_DIR "/demo/nonpostal-catalogue.xlsx"), 1);
-        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕...", "信息:导入目录完毕..."}));
+        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕...\n目录检查：本目录未发现有问题的条目。", "信息:导入目录完毕...\n目录检查：本目录未发现有问题的条目。"}));
         // Code 4-2 was in the demo catalogue already: its entry is replaced, the other titles are new.
         QCOMPARE(CountRows("select * from post"), postal + 21);
         QCOMPARE(Rows("select bkmc,qnj,bz from post where bkdh='4-2'"), QStringList({"数学月刊|108|新年度调价"}));
@@ -509,7 +501,7 @@ private slots:
         TbkmlFrm *w = open();
         TestHooks::clear();
         ImportFile(*w, QStringLiteral(TAVRIN_TEST_DATA "/fixtures/") + name, 1);
-        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕..."}));
+        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕...\n目录检查：本目录有1个条目有问题（其中0个仅为警告），请用“目录检查”查看..."}));
         QCOMPARE(Rows("select bkdh,bkmc,kq,cbrq,qnj,dj,bkzl,fbkj,mllx from nopost order by bkdh"),
                  QStringList({"801-1|企业管理内参|月刊|每月的5号出版|120|10|杂志|北京|1",
                               "801-10|物流采购指南|双月刊|单月份10号出版|<null>|15|杂志|<null>|1",
