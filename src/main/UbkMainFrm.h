@@ -165,6 +165,7 @@ private:
     QSet<QString> m_registeredCodes;
 };
 
-// The main window of the run, set by its creation step for the program's entry and the benchmarks.
-// No window outside src/main reads it: the windows it opens get their context handed in.
+// The main window of the run, recorded by its creation step and cleared when it goes. Nothing reads
+// it to reach the main window: the windows it opens get their context handed in and report back by
+// signals, and the program's entry holds the window it made.
 extern TbkMainFrm *bkMainFrm;
