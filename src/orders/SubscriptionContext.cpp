@@ -2,6 +2,8 @@
 
 #include "db/Query.h"
 
+#include <utility>
+
 namespace {
 
 bool hasRow(const db::Query &query)
@@ -16,21 +18,18 @@ SubscribedTitle TitleFromRow(const db::Query &catalogue)
     SubscribedTitle title;
     if (!hasRow(catalogue))
         return title;
-    const auto text = [&catalogue](const char *field) { return catalogue.fieldText(QLatin1String(field)); };
-    const auto price = [&catalogue](const char *field) { return catalogue.fieldFloat(QLatin1String(field)); };
-    title.bkdh = text("bkdh");
-    title.bkmc = text("bkmc");
-    title.kq = text("kq");
-    title.cbrq = text("cbrq");
-    title.bkfl = text("bkfl");
-    title.bkjb = text("bkjb");
-    title.cn = text("cn");
-    title.issn = text("issn");
-    title.qnj = price("qnj");
-    title.dj = price("dj");
-    title.yj = price("yj");
-    title.jj = price("jj");
-    title.bnj = price("bnj");
+    // The row's fields by column name.
+    static const std::pair<const char *, QString SubscribedTitle::*> texts[] = {
+        {"bkdh", &SubscribedTitle::bkdh}, {"bkmc", &SubscribedTitle::bkmc}, {"kq", &SubscribedTitle::kq},
+        {"cbrq", &SubscribedTitle::cbrq}, {"bkfl", &SubscribedTitle::bkfl}, {"bkjb", &SubscribedTitle::bkjb},
+        {"cn", &SubscribedTitle::cn},     {"issn", &SubscribedTitle::issn}};
+    static const std::pair<const char *, double SubscribedTitle::*> prices[] = {
+        {"qnj", &SubscribedTitle::qnj}, {"dj", &SubscribedTitle::dj},   {"yj", &SubscribedTitle::yj},
+        {"jj", &SubscribedTitle::jj},   {"bnj", &SubscribedTitle::bnj}};
+    for (const auto &[field, member] : texts)
+        title.*member = catalogue.fieldText(QLatin1String(field));
+    for (const auto &[field, member] : prices)
+        title.*member = catalogue.fieldFloat(QLatin1String(field));
     return title;
 }
 
