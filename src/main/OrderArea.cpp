@@ -8,6 +8,7 @@
 #include "orders/UoperatorFrm.h"
 #include "orders/UxlsoutFrm.h"
 #include "platform/Dialogs.h"
+#include "platform/UserAction.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TPickComboBox.h"
 
@@ -88,15 +89,15 @@ void TbkMainFrm::buildOrderArea()
     body->addWidget(ddbrow, 1);
     column->addLayout(body, 1);
 
-    connect(dyBtn, &QToolButton::clicked, this, &TbkMainFrm::dyBtnClick);
-    connect(ddcxBtn, &QToolButton::clicked, this, &TbkMainFrm::ddcxBtnClick);
-    connect(xgDDBtn, &QToolButton::clicked, this, &TbkMainFrm::xgDDBtnClick);
-    connect(delBtn, &QToolButton::clicked, this, &TbkMainFrm::delBtnClick);
-    connect(clearBtn, &QToolButton::clicked, this, &TbkMainFrm::clearBtnClick);
-    connect(ToolButton1, &QToolButton::clicked, this, &TbkMainFrm::ToolButton1Click);
-    connect(loadBtn, &QToolButton::clicked, this, &TbkMainFrm::loadBtnClick);
-    connect(PrintBtn, &QToolButton::clicked, this, &TbkMainFrm::PrintBtnClick);
-    connect(DyhzBtn, &QToolButton::clicked, this, &TbkMainFrm::DyhzBtnClick);
+    platform::ConnectAction(dyBtn, &QToolButton::clicked, this, &TbkMainFrm::dyBtnClick);
+    platform::ConnectAction(ddcxBtn, &QToolButton::clicked, this, &TbkMainFrm::ddcxBtnClick);
+    platform::ConnectAction(xgDDBtn, &QToolButton::clicked, this, &TbkMainFrm::xgDDBtnClick);
+    platform::ConnectAction(delBtn, &QToolButton::clicked, this, &TbkMainFrm::delBtnClick);
+    platform::ConnectAction(clearBtn, &QToolButton::clicked, this, &TbkMainFrm::clearBtnClick);
+    platform::ConnectAction(ToolButton1, &QToolButton::clicked, this, &TbkMainFrm::ToolButton1Click);
+    platform::ConnectAction(loadBtn, &QToolButton::clicked, this, &TbkMainFrm::loadBtnClick);
+    platform::ConnectAction(PrintBtn, &QToolButton::clicked, this, &TbkMainFrm::PrintBtnClick);
+    platform::ConnectAction(DyhzBtn, &QToolButton::clicked, this, &TbkMainFrm::DyhzBtnClick);
 }
 
 QWidget *TbkMainFrm::buildUnitBox()
@@ -135,9 +136,9 @@ QWidget *TbkMainFrm::buildUnitBox()
     dwwhBtn1->setAutoDefault(false);
     dwwhBtn1->setGeometry(11, 154, 175, 25);
 
-    connect(dwbox, &TPickComboBox::Change, this, &TbkMainFrm::dwboxChange);
-    connect(SpeedButton1, &QPushButton::clicked, this, &TbkMainFrm::SpeedButton1Click);
-    connect(dwwhBtn1, &QPushButton::clicked, this, &TbkMainFrm::dwwhBtn1Click);
+    platform::ConnectAction(dwbox, &TPickComboBox::Change, this, &TbkMainFrm::dwboxChange);
+    platform::ConnectAction(SpeedButton1, &QPushButton::clicked, this, &TbkMainFrm::SpeedButton1Click);
+    platform::ConnectAction(dwwhBtn1, &QPushButton::clicked, this, &TbkMainFrm::dwwhBtn1Click);
     return FlatGroupBox1;
 }
 
@@ -231,7 +232,28 @@ void TbkMainFrm::dyBtnClick()
     if (ddado.active() && ddado.locate(QStringLiteral("bkdh"), ADO.fieldText(QStringLiteral("bkdh")))
         && !platform::Confirm(this, QStringLiteral("该报刊定单中已存在,是否继续新增？...")))
         return;
-    ShowSubscriptionForm(0);
+    openSubscription(SubscriptionContext::Mode::NewLine);
+}
+
+SubscriptionContext TbkMainFrm::subscriptionContext(SubscriptionContext::Mode mode) const
+{
+    SubscriptionContext context;
+    context.mode = mode;
+    if (const TMyRc *unit = SelectedUnit())
+        context.unitId = unit->id;
+    context.unitName = SelectedUnitName();
+    context.catalogueType = currentTab();
+    context.catalogueCaption = currentTabCaption();
+    context.title = TitleFromRow(ADO);
+    if (mode == SubscriptionContext::Mode::Correction)
+        context.line = OrderLineFromRow(ddado);
+    return context;
+}
+
+void TbkMainFrm::openSubscription(SubscriptionContext::Mode mode)
+{
+    // A saved line reloads the order list, before the dialog's notice.
+    ShowSubscriptionForm(subscriptionContext(mode), [this] { LoadOrders(); });
 }
 
 void TbkMainFrm::ddcxBtnClick()
@@ -253,12 +275,13 @@ void TbkMainFrm::xgDDBtnClick()
 {
     if (!ddado.active() || ddado.isEmpty())
         return;
-    // The dialog prices the line by the catalogue's current row, which must be the line's title.
+    // The line's title is made current in the catalogue, as the clerk sees it; the dialog prices the
+    // line from that row's values.
     if (!ADO.active() || !ADO.locate(QStringLiteral("bkdh"), ddado.fieldText(QStringLiteral("bkdh")))) {
         platform::ShowInfo(this, QStringLiteral("当前目录中未发现该报刊名称,请重新載入全目录..."));
         return;
     }
-    ShowSubscriptionForm(1);
+    openSubscription(SubscriptionContext::Mode::Correction);
 }
 
 void TbkMainFrm::delBtnClick()

@@ -4,6 +4,7 @@
 #include "main/CatalogueQueries.h"
 #include "main/MainWindowRules.h"
 #include "platform/Desktop.h"
+#include "platform/UserAction.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TFlatTabControl.h"
 #include "widgets/TPickComboBox.h"
@@ -82,7 +83,7 @@ TbkMainFrm::TbkMainFrm(QWidget *parent) : QMainWindow(parent), ds(this), ddds(th
     for (const QKeySequence &key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
         auto *shortcut = new QShortcut(key, this);
         shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, &TbkMainFrm::pressDefaultButton);
+        platform::ConnectAction(shortcut, &QShortcut::activated, this, &TbkMainFrm::pressDefaultButton);
     }
 
     setGeometry(MainWindowGeometry(screenGeometry(), platform::ScreenWorkArea()));
@@ -113,7 +114,7 @@ void TbkMainFrm::pressDefaultButton()
 void TbkMainFrm::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous())
-        FormShow();
+        platform::RunAction([this] { FormShow(); });
     QMainWindow::showEvent(event);
 }
 
