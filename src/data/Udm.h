@@ -14,6 +14,7 @@ class QComboBox;
 // Program-wide settings, one instance for the whole run.
 struct TGP {
     QString DatabasePath;
+    QString ServerFile; // a settings file naming a database server (--database x.ini); empty: the file engine
     QString ConnectionText;
     QString LastError;
     qint32 WorkYear = 0;

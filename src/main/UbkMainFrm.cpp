@@ -1,5 +1,6 @@
 #include "main/UbkMainFrm.h"
 
+#include "data/DatabaseLocation.h"
 #include "calendar/Vocabulary.h"
 #include "main/CatalogueQueries.h"
 #include "main/MainWindowRules.h"
@@ -47,7 +48,9 @@ TbkMainFrm::TbkMainFrm(QWidget *parent) : QMainWindow(parent), ds(this), ddds(th
 
     // Creation step.
     setWindowTitle(QStringLiteral("Tavrin系统"));
-    GP.DatabasePath = QCoreApplication::applicationDirPath() + QStringLiteral("/bkdata.mdb");
+    const DatabaseLocation database = CurrentDatabaseLocation();
+    GP.DatabasePath = database.filePath;
+    GP.ServerFile = database.serverFile;
     GP.ConnectionText = ConnectionTextFor(GP.DatabasePath);
     GP.UserRole = 0;
 

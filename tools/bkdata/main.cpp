@@ -1,12 +1,16 @@
 // bkdata: creates the program's database file.
 //   bkdata [--demo] [--postal-rows N] [FILE]
-// FILE defaults to bkdata.mdb beside this program. An existing file is never overwritten.
+// FILE defaults to where the program looks for its database: bkdata.mdb beside this program, or for an
+// installed copy the user's data folder (~/.local/share/tavrin). An existing file is never overwritten;
+// missing folders on the way are made.
 
 #include "CreateDatabase.h"
+#include "data/DatabaseLocation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -23,8 +27,8 @@ int main(int argc, char **argv)
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
-    const QString path = args.isEmpty() ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("bkdata.mdb"))
-                                        : args.first();
+    const QString path = args.isEmpty() ? ChooseDatabaseLocation(QString()).filePath : args.first();
+    QDir().mkpath(QFileInfo(path).absolutePath());
     bkdata::CreateOptions options;
     options.demo = parser.isSet(QStringLiteral("demo"));
     options.demoPostalRows = parser.value(QStringLiteral("postal-rows")).toInt();
