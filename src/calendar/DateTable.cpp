@@ -54,7 +54,64 @@ QStringList DateTableStatements(int year)
     return statements;
 }
 
+namespace {
+
+// The connection and the year for which the calendar was last found (or built) to be right.
+struct CalendarCheck {
+    const db::Connection *connection = nullptr;
+    QString connectionText;
+    int year = 0;
+};
+CalendarCheck verified;
+
+bool verifiedFor(int year)
+{
+    return dm && verified.connection == &dm->ADOConnection && verified.connectionText == GP.ConnectionText
+           && verified.year == year && dm->ADOConnection.connected();
+}
+
+void rememberVerified(int year)
+{
+    verified = {dm ? &dm->ADOConnection : nullptr, GP.ConnectionText, year};
+}
+
+} // namespace
+
 bool BuildDateTable(int year)
 {
-    return ExecSqlBatch(DateTableStatements(year));
+    ForgetCalendarCheck();
+    if (!ExecSqlBatch(DateTableStatements(year)))
+        return false;
+    rememberVerified(year);
+    return true;
+}
+
+bool CalendarHoldsYear(int year)
+{
+    if (verifiedFor(year))
+        return true;
+    const int days = QDate(year, 1, 1).daysInYear();
+    const QString first = CalendarDateText(QDate(year, 1, 1));
+    const QString last = CalendarDateText(QDate(year, 12, 31));
+    // Every row a day of the year, and each day of the year present: as many rows as distinct days
+    // of the year, and as many as the year has.
+    const QString lastError = GP.LastError;
+    const int rows = CountRows(QStringLiteral("select cbrq from rqdzb"));
+    const int daysOfYear = CountRows(QStringLiteral("select distinct cbrq from rqdzb where len(cbrq)=10 and cbrq between '")
+                                     + first + QStringLiteral("' and '") + last + QStringLiteral("'"));
+    GP.LastError = lastError; // a failed check is an answer, not an error to report
+    if (rows != days || daysOfYear != days)
+        return false;
+    rememberVerified(year);
+    return true;
+}
+
+void ForgetCalendarCheck()
+{
+    verified = {};
+}
+
+QString CalendarYearFailure(int year)
+{
+    return QStringLiteral("日历表不是处理年度%1年的日历,无法计算期数,请重新登录...").arg(year);
 }

@@ -22,3 +22,15 @@ QStringList DateTableStatements(int year);
 // Rebuilds rqdzb for `year` inside one transaction. On false nothing changed and GP.LastError holds
 // the reason.
 bool BuildDateTable(int year);
+
+// Whether rqdzb holds exactly the days of `year`: one row for each of them and no other row. A
+// failing query (no table, no connection) counts as no. A yes is remembered for the connection and
+// the year, so asking again costs nothing; a rebuild by BuildDateTable updates what is remembered.
+bool CalendarHoldsYear(int year);
+
+// Forgets the remembered yes, for whoever replaces the table's rows other than by BuildDateTable
+// (a restored database, a test that writes rows directly).
+void ForgetCalendarCheck();
+
+// The failure text of counting in a calendar that does not hold exactly the processing year.
+QString CalendarYearFailure(int year);

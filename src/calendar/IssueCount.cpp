@@ -231,6 +231,11 @@ int CountIssues(const QString &kq, const QString &cbrq, int startMonth, int endM
     const IssueCountQuery query = IssueCountStatement(kq, cbrq, startMonth, endMonth, GP.WorkYear);
     switch (query.kind) {
     case IssueCountQuery::Kind::Statement:
+        // Counting in the calendar of another year gives plausible but wrong numbers: refuse it.
+        if (!CalendarHoldsYear(GP.WorkYear)) {
+            GP.LastError = CalendarYearFailure(GP.WorkYear);
+            return -1;
+        }
         return CountRows(query.text);
     case IssueCountQuery::Kind::Failure:
         GP.LastError = query.text;

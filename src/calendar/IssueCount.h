@@ -20,5 +20,6 @@ IssueCountQuery IssueCountStatement(const QString &kq, const QString &cbrq, int 
                                     int workYear);
 
 // The number of issues between the start and the end month of the processing year (GP.WorkYear),
-// counted in the calendar as last built; -1 on failure with the reason in GP.LastError.
+// counted in the calendar; -1 on failure with the reason in GP.LastError, also when the calendar does
+// not hold exactly the processing year (CalendarYearFailure).
 int CountIssues(const QString &kq, const QString &cbrq, int startMonth, int endMonth);

@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/CentreOnScreen.h"
+#include "data/Backup.h"
 #include "data/Udm.h"
 #include "platform/Application.h"
 #include "sheet/Registry.h"
@@ -277,6 +278,12 @@ void TbkmlFrm::BitBtn2Click()
     }
     if (CBox->currentIndex() < 0) {
         platform::ShowError(this, QStringLiteral("请选择要导入的表..."));
+        return;
+    }
+    // An import deletes the entries it replaces: a copy of the database comes first.
+    const BackupResult backup = WriteBackup(BackupReason::CatalogueImport);
+    if (backup.failed()) {
+        platform::ShowError(this, BackupFailureMessage(QStringLiteral("目录导入"), backup));
         return;
     }
 

@@ -1,6 +1,7 @@
 // The order area of the main window: tool bar, unit box with the unit's contact data, and the order
 // grid of the chosen unit under the current catalogue type.
 
+#include "data/Backup.h"
 #include "main/CatalogueQueries.h"
 #include "main/UbkMainFrm.h"
 #include "orders/UdybkFrm.h"
@@ -10,6 +11,7 @@
 #include "widgets/TFlatPanel.h"
 #include "widgets/TPickComboBox.h"
 
+#include <QDir>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -280,6 +282,12 @@ void TbkMainFrm::clearBtnClick()
         + currentTabCaption() + QStringLiteral(" \"  所有订阅记录吗?  ");
     if (!platform::Confirm(this, question))
         return;
+    // The lines go only once a copy of the database holds them.
+    const BackupResult backup = WriteBackup(BackupReason::ClearOrders);
+    if (backup.failed()) {
+        platform::ShowError(this, BackupFailureMessage(QStringLiteral("清空全部记录"), backup));
+        return;
+    }
     if (ExecSql(QStringLiteral("delete from torder where dwid=") + QString::number(unit->id) + QStringLiteral(" and mllx=")
                 + QString::number(currentTab()))) {
         LoadOrders();
@@ -301,6 +309,12 @@ void TbkMainFrm::ToolButton1Click()
 
 void TbkMainFrm::loadBtnClick()
 {
+    // No question is asked, so nothing is emptied before a copy of the database holds it.
+    const BackupResult backup = WriteBackup(BackupReason::SystemReset);
+    if (backup.failed()) {
+        platform::ShowError(this, BackupFailureMessage(QStringLiteral("系统初始"), backup));
+        return;
+    }
     const QStringList statements{QStringLiteral("delete from post"), QStringLiteral("delete from nopost"),
                                  QStringLiteral("delete from torder"), QStringLiteral("delete from dwinfo")};
     if (!ExecSqlBatch(statements)) {
@@ -311,6 +325,8 @@ void TbkMainFrm::loadBtnClick()
     ddado.close();
     showUnitContact(nullptr);
     ClearUnitList(dwbox);
+    if (backup.written())
+        platform::ShowInfo(this, QStringLiteral("系统初始完毕,原有数据已备份到:\n") + QDir::toNativeSeparators(backup.path));
 }
 
 void TbkMainFrm::SpeedButton1Click()
@@ -324,4 +340,28 @@ void TbkMainFrm::SpeedButton1Click()
 void TbkMainFrm::dwwhBtn1Click()
 {
     ShowUnitForm();
+    reloadUnitsKeepingChoice();
+}
+
+void TbkMainFrm::reloadUnitsKeepingChoice()
+{
+    const TMyRc *chosen = SelectedUnit();
+    const qint32 chosenId = chosen ? chosen->id : 0;
+    const bool hadChoice = chosen != nullptr;
+    LoadUnitList(dwbox); // leaves no unit chosen
+    int index = -1;
+    for (int i = 0; hadChoice && i < dwbox->count(); ++i) {
+        if (UnitRecord(dwbox, i)->id == chosenId)
+            index = i;
+    }
+    if (index >= 0) {
+        // The same unit, perhaps renamed or with a new contact: its order lines are as they were.
+        const QSignalBlocker blocker(dwbox);
+        dwbox->setCurrentIndex(index);
+        showUnitContact(SelectedUnit());
+        return;
+    }
+    ddado.close();
+    ddado.clearSql();
+    showUnitContact(nullptr);
 }

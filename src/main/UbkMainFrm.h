@@ -126,6 +126,9 @@ private:
     QWidget *buildUnitBox();
     void buildOrderGrid();
     void showUnitContact(const TMyRc *unit);
+    // After the unit maintenance window: the unit box holds the units as they now are, the chosen
+    // unit stays chosen while it exists; otherwise none is chosen and the order grid empties.
+    void reloadUnitsKeepingChoice();
     void pressDefaultButton();
 };
 

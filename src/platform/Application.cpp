@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/EnterClicksButton.h"
 #include "platform/Translations.h"
 
 #include <exception>
@@ -14,6 +15,7 @@ Application::Application(int &argc, char **argv)
     setApplicationName(kApplicationTitle);
     setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
     InstallFontSubstitutions();
+    InstallEnterClicksButton(this);
     InstallQtTranslations();
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The rules of the login that need no window: roles, codes and the default processing year.
+// The rules of the login that need no window: roles, codes and the processing years offered.
 
 #include <QDate>
 #include <QString>
@@ -7,9 +7,19 @@
 // Positions in the role list, equal to the UserRole they grant.
 enum LoginRole { RoleOperator = 0, RoleAdministrator = 1, RoleSystem = 2 };
 
-// The processing years the login offers.
+// The first processing year the login offers, and the least last one.
 constexpr int kFirstWorkYear = 2009;
-constexpr int kLastWorkYear = 2025;
+constexpr int kLeastLastWorkYear = 2025;
+
+// The last processing year offered on `today`: next year (subscriptions for it are taken from
+// autumn on), but never before 2025.
+int LastWorkYear(const QDate &today);
+
+// Whether `year` lies in kFirstWorkYear..LastWorkYear(today).
+bool WorkYearOffered(int year, const QDate &today);
+
+// The refusal of a typed year outside the offered years.
+QString WorkYearRefusal(const QDate &today);
 
 // The code a role needs ("" for 操作员).
 QString RoleCode(int role);
@@ -20,5 +30,5 @@ bool CodeAccepted(int role, const QString &typed);
 // This year up to 30 June, next year from 1 July on (not yet clamped into the offered years).
 int DefaultWorkYear(const QDate &today);
 
-// A year clamped into kFirstWorkYear..kLastWorkYear.
-int ClampWorkYear(int year);
+// A year clamped into kFirstWorkYear..LastWorkYear(today).
+int ClampWorkYear(int year, const QDate &today);

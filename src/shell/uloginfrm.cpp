@@ -6,10 +6,10 @@
 #include "platform/Dialogs.h"
 #include "shell/LoginPictures.h"
 #include "shell/LoginRules.h"
+#include "shell/WorkYearEdit.h"
 #include "widgets/CaptionLabel.h"
 #include "widgets/TFlatCheckBox.h"
 #include "widgets/TFlatPanel.h"
-#include "widgets/TSpinEdit.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -63,7 +63,8 @@ void Tloginfrm::buildControls()
     Label1->setFont(titleFont);
     Label1->setGeometry(52, 5, 200, 31);
 
-    clnd = new TSpinEdit(this, kFirstWorkYear, kLastWorkYear);
+    clnd = new WorkYearEdit(this);
+    clnd->setOfferedRange(kFirstWorkYear, LastWorkYear(Today()));
     clnd->setObjectName(QStringLiteral("clnd"));
     QFont yearFont(QStringLiteral("幼圆"), 10);
     yearFont.setBold(true);
@@ -117,7 +118,9 @@ void Tloginfrm::showEvent(QShowEvent *event)
 
 void Tloginfrm::FormShow()
 {
-    clnd->setValue(ClampWorkYear(DefaultWorkYear(Today())));
+    const QDate today = Today();
+    clnd->setOfferedRange(kFirstWorkYear, LastWorkYear(today));
+    clnd->setValue(ClampWorkYear(DefaultWorkYear(today), today));
 }
 
 void Tloginfrm::resetPassword(bool shown)
@@ -160,14 +163,24 @@ void Tloginfrm::BitBtn1Click()
     } else if (role == RoleOperator) {
         GP.UserRole = RoleOperator;
     }
+    // A year typed outside the offered ones stays in the field; it is refused, never replaced. The
+    // text counts, not the last value the field took from it (an emptied field keeps one).
+    bool isNumber = false;
+    const int typedYear = clnd->cleanText().trimmed().toInt(&isNumber);
+    if (!isNumber || !WorkYearOffered(typedYear, Today())) {
+        platform::ShowPrompt(this, WorkYearRefusal(Today()));
+        clnd->setFocus();
+        clnd->selectAll();
+        return;
+    }
 
     dm->ADOConnection.setConnectionString(GP.ConnectionText);
     setButtonsEnabled(false);
     platform::ProcessMessages();
     try {
         dm->ADOConnection.open();
-        GP.WorkYear = clnd->value();
-        if (ndBox->isChecked() && !BuildDateTable(GP.WorkYear)) {
+        GP.WorkYear = typedYear;
+        if (!prepareCalendar()) {
             platform::ShowPrompt(this, QStringLiteral("初始年度出现异常->") + GP.LastError);
             setButtonsEnabled(true);
             return;
@@ -179,6 +192,18 @@ void Tloginfrm::BitBtn1Click()
         return;
     }
     done(QDialog::Accepted);
+}
+
+// Prices over part of a year count issues in the calendar table, so it must hold exactly the
+// processing year: rebuilt on request (初始年度), and for every role when it is missing or holds
+// another year (it is derived data, rebuilt in a fraction of a second).
+bool Tloginfrm::prepareCalendar()
+{
+    if (ndBox->isChecked())
+        return BuildDateTable(GP.WorkYear);
+    if (CalendarHoldsYear(GP.WorkYear))
+        return true;
+    return BuildDateTable(GP.WorkYear);
 }
 
 void Tloginfrm::BitBtn2Click()

@@ -1,7 +1,8 @@
 #pragma once
 // The login dialog: role, code and processing year. On OK the database connection is open,
-// GP.WorkYear and GP.UserRole are set and, for the system role on request, the calendar table of
-// the year has been rebuilt.
+// GP.WorkYear and GP.UserRole are set and the calendar table holds exactly the processing year: it is
+// rebuilt when the system role asks for it (初始年度), and for every role when it is missing or holds
+// another year.
 
 #include <QDate>
 #include <QDialog>
@@ -15,7 +16,7 @@ class TFlatCheckBox;
 class TFlatPanel;
 class TLabeledComboBox;
 class TLabeledEdit;
-class TSpinEdit;
+class WorkYearEdit;
 
 class Tloginfrm : public QDialog {
     Q_OBJECT
@@ -28,7 +29,7 @@ public:
     TFlatPanel *FlatPanel1;
     QLabel *Image1;
     QLabel *Label1;
-    TSpinEdit *clnd;             // its caption label "处理年度" follows it
+    WorkYearEdit *clnd;          // its caption label "处理年度" follows it
     TLabeledComboBox *Cbox;
     TLabeledEdit *password;
     TFlatCheckBox *ndBox;
@@ -49,5 +50,6 @@ private:
     void buildControls();
     void setButtonsEnabled(bool enabled);
     void resetPassword(bool shown);
+    bool prepareCalendar();
     bool m_shownOnce = false;
 };

@@ -133,11 +133,16 @@ private slots:
         QCOMPARE(CountIssues(QStringLiteral("日报"), QString(), 1, 12), 366);
         QCOMPARE(CountIssues(QStringLiteral("双月刊"), QStringLiteral("双月的30号出版"), 1, 4), 2);
 
-        // The processing year differs from the calendar's: dates built from it find nothing.
+        // The processing year differs from the calendar's: no count at all rather than a wrong one.
         GP.WorkYear = 2010;
-        QCOMPARE(CountIssues(QStringLiteral("双月刊"), OddMonths15, 1, 12), 0);
-        QCOMPARE(CountIssues(QStringLiteral("季刊"), QuarterEnd31, 1, 12), 0);
-        QCOMPARE(CountIssues(QStringLiteral("月报"), QStringLiteral("每月30号出版"), 2, 2), 0);
+        for (const auto &[kq, cbrq] : {std::pair{QStringLiteral("双月刊"), OddMonths15},
+                                       std::pair{QStringLiteral("季刊"), QuarterEnd31},
+                                       std::pair{QStringLiteral("月报"), QStringLiteral("每月30号出版")},
+                                       std::pair{QStringLiteral("日报"), QString()}}) {
+            GP.LastError.clear();
+            QCOMPARE(CountIssues(kq, cbrq, 1, 12), -1);
+            QCOMPARE(GP.LastError, CalendarYearFailure(2010));
+        }
         QVERIFY2(BuildDateTable(2010), qPrintable(GP.LastError));
     }
 
@@ -180,18 +185,63 @@ private slots:
         QVERIFY(!GP.LastError.isEmpty() && !GP.LastError.startsWith(failed));
     }
 
-    void emptyCalendarCountsNothing()
+    void emptyCalendarRefusesToCount()
     {
         QVERIFY(ExecSql(QStringLiteral("delete from rqdzb")));
-        QCOMPARE(CountIssues(QStringLiteral("日报"), QString(), 1, 12), 0);
-        QCOMPARE(CountIssues(QStringLiteral("周刊"), Weekly25, 1, 12), 0);
-        QCOMPARE(CountIssues(QStringLiteral("双周刊"), EvenFortnightWed, 1, 12), 0);
-        QCOMPARE(CountIssues(QStringLiteral("月报"), QStringLiteral("每月31号出版"), 1, 12), 0);
-        QCOMPARE(CountIssues(QStringLiteral("双月刊"), OddMonths15, 1, 12), 0);
-        QCOMPARE(CountIssues(QStringLiteral("季刊"), QuarterEnd31, 1, 12), 0);
-        QCOMPARE(CountIssues(QStringLiteral("半年刊"), QStringLiteral("2010-1-1出版"), 1, 12), 0);
-        QCOMPARE(CountIssues(QStringLiteral("年刊"), QStringLiteral("2010-3-1出版"), 1, 12), 0);
+        ForgetCalendarCheck(); // rows changed behind BuildDateTable's back
+        const QString failure = CalendarYearFailure(2010);
+        const auto expectRefusal = [&](const QString &kq, const QString &cbrq) {
+            GP.LastError.clear();
+            QCOMPARE(CountIssues(kq, cbrq, 1, 12), -1);
+            QCOMPARE(GP.LastError, failure);
+        };
+        expectRefusal(QStringLiteral("日报"), QString());
+        expectRefusal(QStringLiteral("周刊"), Weekly25);
+        expectRefusal(QStringLiteral("双周刊"), EvenFortnightWed);
+        expectRefusal(QStringLiteral("月报"), QStringLiteral("每月31号出版"));
+        expectRefusal(QStringLiteral("双月刊"), OddMonths15);
+        expectRefusal(QStringLiteral("季刊"), QuarterEnd31);
+        expectRefusal(QStringLiteral("半年刊"), QStringLiteral("2010-1-1出版"));
+        expectRefusal(QStringLiteral("年刊"), QStringLiteral("2010-3-1出版"));
+        // Not counted stays 0, and a wrong description keeps its own text.
+        QCOMPARE(CountIssues(QStringLiteral("不定"), QString(), 1, 12), 0);
+        GP.LastError.clear();
+        QCOMPARE(CountIssues(QStringLiteral("周刊"), QStringLiteral("每周二出版"), 1, 12), -1);
+        QCOMPARE(GP.LastError, QStringLiteral("出版日期错"));
         QVERIFY2(BuildDateTable(2010), qPrintable(GP.LastError));
+    }
+
+    // A calendar of 2009 with the processing year 2025: 每月31号出版 over 二季度 once counted 1
+    // (31 May only, the other dates were of 2025); it never does.
+    void calendarOfAnotherYearNeverCounts()
+    {
+        QVERIFY2(BuildDateTable(2009), qPrintable(GP.LastError));
+        GP.WorkYear = 2025;
+        GP.LastError.clear();
+        QCOMPARE(CountIssues(QStringLiteral("月报"), QStringLiteral("每月31号出版"), 4, 6), -1);
+        QCOMPARE(GP.LastError, CalendarYearFailure(2025));
+        QVERIFY(GP.LastError.contains(QStringLiteral("2025")));
+        QVERIFY2(BuildDateTable(2025), qPrintable(GP.LastError));
+        QCOMPARE(CountIssues(QStringLiteral("月报"), QStringLiteral("每月31号出版"), 4, 6), 3);
+
+        // Anything but exactly the days of the year is refused: a day missing, a day twice, a day
+        // of another year added.
+        const QStringList damages = {
+            QStringLiteral("delete from rqdzb where cbrq='2025-05-31'"),
+            QStringLiteral("insert into rqdzb (cbrq,week,weeknum) values ('2025-05-31',6,22)"),
+            QStringLiteral("insert into rqdzb (cbrq,week,weeknum) values ('2026-01-01',4,1)"),
+        };
+        for (const QString &damage : damages) {
+            QVERIFY2(BuildDateTable(2025), qPrintable(GP.LastError));
+            QVERIFY(ExecSql(damage));
+            ForgetCalendarCheck();
+            QVERIFY2(!CalendarHoldsYear(2025), qPrintable(damage));
+            QCOMPARE(CountIssues(QStringLiteral("月报"), QStringLiteral("每月31号出版"), 4, 6), -1);
+        }
+        QVERIFY2(BuildDateTable(2010), qPrintable(GP.LastError));
+        GP.WorkYear = 2010;
+        QVERIFY(CalendarHoldsYear(2010));
+        QVERIFY(!CalendarHoldsYear(2011));
     }
 
     void descriptionsCannotChangeStatements()

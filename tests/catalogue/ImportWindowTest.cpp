@@ -6,8 +6,10 @@
 #include "CatalogueTests.h"
 #include "TestDatabase.h"
 
+#include "ReadOnlyFolder.h"
 #include "calendar/IssueCount.h"
 #include "catalogue/UbkmlFrm.h"
+#include "data/Backup.h"
 #include "data/Udm.h"
 #include "platform/Application.h"
 #include "platform/TestHooks.h"
@@ -403,6 +405,50 @@ private slots:
                                        "信息:导入目录完毕..."}));
         QCOMPARE(Rows("select bkdh,bkmc from post"), QStringList({"1-1|原有"}));
         verifyCleanedUp(w);
+    }
+
+    // An import replaces entries: a copy of the database holding them is written before the first row.
+    void importLeavesACopyOfTheCatalogueBefore()
+    {
+        QVERIFY(ExecSql("insert into post (bkdh,bkmc,qnj) values ('1-1','原有',10)"));
+        QVERIFY(ExecSql("insert into post (bkdh,bkmc,qnj) values ('1-2','留下',20)"));
+        TbkmlFrm *w = open();
+        ImportFile(*w, book("replace.xls", {Entry("1-1", "新名", 120)}), 0);
+        QCOMPARE(Rows("select bkdh,bkmc from post order by bkdh"), QStringList({"1-1|新名", "1-2|留下"}));
+        const QList<BackupEntry> copies = ListBackups(m_db->path());
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(copies.first().reason, BackupReason::CatalogueImport);
+
+        db::Connection copy;
+        copy.setConnectionString(ConnectionTextFor(copies.first().path));
+        copy.open();
+        db::Query query;
+        query.setConnection(&copy);
+        query.setSql("select bkdh||'|'||bkmc as entry from post order by bkdh");
+        query.open();
+        QStringList before;
+        for (query.first(); !query.eof(); query.next())
+            before << query.fieldText("entry");
+        QCOMPARE(before, QStringList({"1-1|原有", "1-2|留下"}));
+    }
+
+    // No copy can be written: the import does not start and the catalogue stays as it was.
+    void anUnwritableBackupFolderStopsTheImport()
+    {
+        QVERIFY(ExecSql("insert into post (bkdh,bkmc,qnj) values ('1-1','原有',10)"));
+        ReadOnlyFolder readOnly(BackupFolder(m_db->path()));
+        if (!readOnly.ok())
+            QSKIP("this machine cannot make a folder read-only for this user");
+        TbkmlFrm *w = open();
+        ChooseFile(*w, book("refused.xls", {Entry("1-1", "新名", 120), Entry("1-3", "新增", 60)}));
+        w->mllxBox->setItemIndex(0);
+        TestHooks::clear();
+        w->BitBtn2Click();
+        QCOMPARE(TestHooks::messages().size(), 1);
+        QVERIFY2(Shown().first().startsWith("错误信息:数据库备份失败,目录导入未执行->"), qPrintable(Shown().first()));
+        QCOMPARE(Rows("select bkdh,bkmc from post"), QStringList({"1-1|原有"}));
+        QVERIFY(w->BitBtn2->isEnabled());
+        QVERIFY(w->Pansel->isEnabled());
     }
 
     void closeQueryQuitsTheApplication()

@@ -65,6 +65,24 @@ class TestOrderArea : public QObject {
 
     void chooseUnit(const QString &name) { pickItem(m_w->dwbox, name); }
 
+    // Subscribes the chosen unit to `code` through the dialog as a clerk does: the term, Tab out of the
+    // term panel, the copies, 确定.
+    void subscribeThroughTheDialog(const QString &code, const QString &term, const QString &copies)
+    {
+        QVERIFY2(m_w->ADO.locate("bkdh", code), qPrintable(code));
+        TestHooks::queueForm([&](QDialog *form) {
+            auto *d = static_cast<TdybkFrm *>(form);
+            waitUntilActive(d);
+            pickItem(d->termBox, term);
+            focusOn(d->termBox);
+            pressTab();
+            typeInto(d->fs, copies);
+            d->qrBtn->click();
+        });
+        m_w->dyBtn->click();
+        QCOMPARE(TestHooks::lastMessage().text, QString("新增记录成功！"));
+    }
+
     void search(const QString &code)
     {
         pickItem(m_w->dhmcBox, "报刊代号");
@@ -346,7 +364,9 @@ private slots:
 
         TestHooks::clear();
         w->loadBtn->click();
-        QCOMPARE(TestHooks::messageCount(), 0);
+        // The only message says where the copy of the data from before went.
+        QCOMPARE(TestHooks::messageCount(), 1);
+        QVERIFY(TestHooks::lastMessage().text.startsWith(QString("系统初始完毕,原有数据已备份到:")));
         for (const char *table : {"post", "nopost", "torder", "dwinfo"})
             QCOMPARE(valueOf(QString("select count(*) from ") + table), QString("0"));
         QCOMPARE(valueOf("select count(*) from bkmllx"), QString("4"));
@@ -367,12 +387,15 @@ private slots:
         const QString folder = qEnvironmentVariableIsSet("TAVRIN_SCREENSHOTS") ? qEnvironmentVariable("TAVRIN_SCREENSHOTS")
                                                                                 : scratch.path();
         QVERIFY(BuildDateTable(2010));
-        addLine(m_unit, 0, "1-2", 3, 1080);
-        addLine(m_unit, 0, "2-1", 1, 260);
-        addLine(m_unit, 0, "4-3", 2, 72);
         TbkMainFrm *w = start(/*role=*/2);
         w->resize(1366, 771);
         chooseUnit("青禾机械厂");
+        // The lines are priced by the program, entered as a clerk enters them.
+        subscribeThroughTheDialog("1-2", "全年", "3");
+        subscribeThroughTheDialog("2-1", "三季度", "1");
+        subscribeThroughTheDialog("4-3", "上半年", "2");
+        QCOMPARE(rowsOf("select bkdh,qdy,zdy,fs,ke from torder order by id"),
+                 QStringList({"1-2|1|12|3|1080", "2-1|7|9|1|65", "4-3|1|6|2|72"}));
         QVERIFY(w->ADO.locate("bkdh", "4-3"));
         QCoreApplication::processEvents();
         const QImage main = w->grab().toImage();
@@ -474,10 +497,11 @@ private slots:
         QCOMPARE(TestHooks::lastMessage().text, QString("删除记录成功！"));
         QCOMPARE(valueOf("select count(*) from torder"), QString("0"));
 
-        // Reset the system.
+        // Reset the system; a copy of the data from before is kept.
         TestHooks::clear();
         w->loadBtn->click();
-        QCOMPARE(TestHooks::messageCount(), 0);
+        QCOMPARE(TestHooks::messageCount(), 1);
+        QCOMPARE(TestHooks::lastMessage().caption, QString("信息"));
         QCOMPARE(valueOf("select count(*) from post"), QString("0"));
         QCOMPARE(valueOf("select count(*) from dwinfo"), QString("0"));
         QCOMPARE(w->dwbox->count(), 0);

@@ -7,6 +7,7 @@
 #include "platform/TestMain.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
@@ -486,6 +487,38 @@ private slots:
         const QRect area = platform::ScreenWorkArea();
         QVERIFY(area.isValid());
         QVERIFY(QGuiApplication::primaryScreen()->geometry().contains(area));
+    }
+
+    // In every window a focused push or tool button answers Enter (and the keypad's Enter) with one
+    // click, before any default button of the dialog; other controls keep their own Enter.
+    void aFocusedButtonAnswersEnter()
+    {
+        QDialog dialog;
+        auto *focusedButton = new QPushButton(QStringLiteral("确定"), &dialog);
+        focusedButton->setAutoDefault(false);
+        auto *defaultButton = new QPushButton(QStringLiteral("取消"), &dialog);
+        defaultButton->setDefault(true);
+        auto *tick = new QCheckBox(QStringLiteral("模糊查询"), &dialog);
+        tick->move(0, 40);
+        int clicks = 0;
+        int defaultClicks = 0;
+        connect(focusedButton, &QPushButton::clicked, [&clicks] { ++clicks; });
+        connect(defaultButton, &QPushButton::clicked, [&defaultClicks] { ++defaultClicks; });
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        focusedButton->setFocus();
+        QTest::keyClick(focusedButton, Qt::Key_Return);
+        QTest::keyClick(focusedButton, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(clicks, 2);
+        QCOMPARE(defaultClicks, 0);
+        // With a modifier Enter is not a click.
+        QTest::keyClick(focusedButton, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(clicks, 2);
+        // A disabled button is no target; a check box keeps its own keys.
+        tick->setFocus();
+        QTest::keyClick(tick, Qt::Key_Return);
+        QVERIFY(!tick->isChecked());
     }
 
     void secondStartRaisesTheFirst()

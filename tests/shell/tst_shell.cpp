@@ -8,6 +8,8 @@
 #include "shell/ProgramEntry.h"
 #include "shell/uloginfrm.h"
 #include "calendar/DateTable.h"
+#include "calendar/IssueCount.h"
+#include "shell/WorkYearEdit.h"
 #include "widgets/CaptionLabel.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TFlatCheckBox.h"
@@ -43,6 +45,24 @@ struct ShownLogin {
 int calendarRows()
 {
     return CountRows(QStringLiteral("select cbrq from rqdzb"));
+}
+
+// Types a year into the year field as a clerk does: into the field, everything selected, key by key.
+void typeYear(Tloginfrm &form, const QString &year)
+{
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.clnd->setFocus(Qt::OtherFocusReason);
+    form.clnd->selectAll();
+    QTest::keyClick(form.clnd, Qt::Key_Delete);
+    QTest::keyClicks(form.clnd, year);
+}
+
+// Moves the focus out of the year field, as a Tab does.
+void leaveYearField(Tloginfrm &form)
+{
+    form.ndBox->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
 }
 
 // Notes every showing of a main window; closes it once shown when asked to, which ends the loop.
@@ -107,8 +127,10 @@ private slots:
 
         const QList<QPair<QDate, int>> cases = {
             {QDate(2012, 6, 30), 2012}, {QDate(2012, 7, 1), 2013},
-            {QDate(2005, 3, 1), 2009},  {QDate(2025, 7, 1), 2025},   // 2026 clamped
-            {QDate(2031, 1, 1), 2025},  {QDate(2008, 7, 1), 2009},
+            {QDate(2005, 3, 1), 2009},  {QDate(2024, 7, 1), 2025},
+            {QDate(2025, 7, 1), 2026},  {QDate(2026, 6, 30), 2026},
+            {QDate(2026, 12, 9), 2027}, {QDate(2031, 1, 1), 2031},
+            {QDate(2008, 7, 1), 2009},
         };
         for (const auto &[today, expected] : cases) {
             Tloginfrm::Today = [today] { return today; };
@@ -128,8 +150,8 @@ private slots:
         QVERIFY(!(f.windowFlags() & Qt::WindowCloseButtonHint));
         QCOMPARE(f.font().family(), QStringLiteral("宋体"));
         QCOMPARE(f.FlatPanel1->geometry(), QRect(0, 0, 465, 41));
-        QCOMPARE(f.clnd->minimum(), 2009);
-        QCOMPARE(f.clnd->maximum(), 2025);
+        QCOMPARE(f.clnd->offeredFirst(), 2009);
+        QCOMPARE(f.clnd->offeredLast(), 2025);
         QCOMPARE(f.clnd->value(), 2012);
         QCOMPARE(f.Cbox->currentIndex(), -1);
         QCOMPARE(f.Cbox->count(), 3);
@@ -380,6 +402,163 @@ private slots:
         QCOMPARE(forms.size(), 1);
         QCOMPARE(forms[0].formClass, QStringLiteral("Tloginfrm"));
         QCOMPARE(forms[0].result, int(QDialog::Rejected));
+    }
+
+    void lastOfferedYearIsNextYear()
+    {
+        QCOMPARE(LastWorkYear(QDate(2012, 3, 15)), 2025);
+        QCOMPARE(LastWorkYear(QDate(2024, 12, 31)), 2025);
+        QCOMPARE(LastWorkYear(QDate(2025, 1, 1)), 2026);
+        QCOMPARE(LastWorkYear(QDate(2026, 12, 9)), 2027);
+        QVERIFY(WorkYearOffered(2009, QDate(2026, 12, 9)));
+        QVERIFY(!WorkYearOffered(2008, QDate(2026, 12, 9)));
+        QVERIFY(!WorkYearOffered(2028, QDate(2026, 12, 9)));
+        QCOMPARE(ClampWorkYear(2031, QDate(2026, 12, 9)), 2027);
+    }
+
+    // From autumn on the desk takes next year's subscriptions: the year is typed and accepted.
+    void nextYearIsTypedAndAccepted()
+    {
+        const struct {
+            QDate today;
+            int year;
+        } cases[] = {{QDate(2026, 12, 9), 2027}, {QDate(2026, 6, 30), 2026}, {QDate(2026, 6, 30), 2009}};
+        for (const auto &c : cases) {
+            TestHooks::clear();
+            Tloginfrm::Today = [c] { return c.today; };
+            ShownLogin login;
+            login.chooseRole(RoleOperator);
+            typeYear(login.form, QString::number(c.year));
+            QCOMPARE(login.form.clnd->text(), QString::number(c.year));
+            leaveYearField(login.form);
+            QCOMPARE(login.form.clnd->text(), QString::number(c.year));
+            login.pressOk();
+            QVERIFY2(login.accepted(), qPrintable(TestHooks::lastMessage().text));
+            QCOMPARE(GP.WorkYear, c.year);
+            QVERIFY(CalendarHoldsYear(c.year));
+        }
+    }
+
+    // A year outside the offered ones stays in the field as typed and 确定 refuses it; it never
+    // becomes 2009 (nor builds a calendar of 2009).
+    void typedYearOutsideTheRangeIsRefusedAsTyped()
+    {
+        const QString refusal = QStringLiteral("处理年度输入错误,请输入2009至2027之间的年度...");
+        Tloginfrm::Today = [] { return QDate(2026, 12, 9); };
+        for (const QString &typed : {QStringLiteral("2028"), QStringLiteral("202"), QStringLiteral("2008"),
+                                     QStringLiteral("0")}) {
+            TestHooks::clear();
+            ShownLogin login;
+            login.chooseRole(RoleSystem);
+            login.form.password->setText(QStringLiteral("TRAVEN"));
+            login.form.ndBox->setChecked(true);
+            typeYear(login.form, typed);
+            leaveYearField(login.form);
+            QCOMPARE(login.form.clnd->text(), typed);
+            login.pressOk();
+            QCOMPARE(TestHooks::messageCount(), 1);
+            QCOMPARE(TestHooks::lastMessage().text, refusal);
+            QCOMPARE(TestHooks::lastMessage().caption, QStringLiteral("提示"));
+            QVERIFY(login.stillOpen());
+            QCOMPARE(login.form.clnd->text(), typed);
+            QCOMPARE(GP.WorkYear, 0);
+            QCOMPARE(calendarRows(), 0); // no calendar of any year was built
+
+            // Enter in the field presses 确定 as well: the same refusal, the same text kept.
+            login.form.clnd->setFocus(Qt::OtherFocusReason);
+            QTest::keyClick(login.form.clnd, Qt::Key_Return);
+            QCOMPARE(TestHooks::messageCount(), 2);
+            QCOMPARE(TestHooks::lastMessage().text, refusal);
+            QCOMPARE(login.form.clnd->text(), typed);
+        }
+
+        // On 30 June the year after next is not offered; an emptied field is no year either.
+        Tloginfrm::Today = [] { return QDate(2026, 6, 30); };
+        for (const QString &typed : {QStringLiteral("2028"), QString()}) {
+            TestHooks::clear();
+            ShownLogin early;
+            typeYear(early.form, typed);
+            early.pressOk();
+            QCOMPARE(TestHooks::lastMessage().text, QStringLiteral("处理年度输入错误,请输入2009至2027之间的年度..."));
+            QVERIFY(early.stillOpen());
+            QCOMPARE(GP.WorkYear, 0);
+        }
+    }
+
+    // The buttons and arrow keys move within the offered years only.
+    void yearButtonsStayWithinTheOfferedYears()
+    {
+        Tloginfrm::Today = [] { return QDate(2026, 12, 9); };
+        ShownLogin login;
+        WorkYearEdit *year = login.form.clnd;
+        QCOMPARE(year->value(), 2027);
+        year->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(year, Qt::Key_Up);
+        QCOMPARE(year->value(), 2027);
+        QTest::keyClick(year, Qt::Key_Down);
+        QCOMPARE(year->value(), 2026);
+        typeYear(login.form, QStringLiteral("2040"));
+        QTest::keyClick(year, Qt::Key_Down);
+        QCOMPARE(year->value(), 2027);
+        typeYear(login.form, QStringLiteral("1990"));
+        QTest::keyClick(year, Qt::Key_Up);
+        QCOMPARE(year->value(), 2009);
+        QTest::keyClick(year, Qt::Key_Down);
+        QCOMPARE(year->value(), 2009);
+    }
+
+    // Every role finds the calendar of its processing year after the login: a missing calendar or
+    // one of another year is rebuilt, one of the right year is left alone.
+    void loginBringsTheCalendarToTheProcessingYear()
+    {
+        Tloginfrm::Today = [] { return QDate(2025, 3, 1); };
+        for (int role : {RoleOperator, RoleAdministrator, RoleSystem}) {
+            QVERIFY(BuildDateTable(2009));
+            ForgetCalendarCheck();
+            ShownLogin login;
+            login.chooseRole(role);
+            login.form.password->setText(RoleCode(role));
+            login.pressOk();
+            QVERIFY(login.accepted());
+            QCOMPARE(TestHooks::messageCount(), 0);
+            QCOMPARE(GP.WorkYear, 2025);
+            QCOMPARE(calendarRows(), 365);
+            QCOMPARE(CountRows(QStringLiteral("select cbrq from rqdzb where cbrq like '2025-%'")), 365);
+            // 月报 published on the 31st: April, May and June each have one issue.
+            QCOMPARE(CountIssues(QStringLiteral("月报"), QStringLiteral("每月31号出版"), 4, 6), 3);
+        }
+
+        // A calendar of the right year is kept (a trigger would refuse any rebuild).
+        dm->ADOConnection.execute(QStringLiteral(
+            "create trigger refuse_days before delete on rqdzb begin select raise(abort, 'rqdzb is read-only'); end"));
+        ForgetCalendarCheck();
+        ShownLogin again;
+        again.pressOk();
+        QVERIFY(again.accepted());
+        QCOMPARE(TestHooks::messageCount(), 0);
+
+        // A rebuild that fails is reported as 初始年度 failures are, and the dialog stays.
+        Tloginfrm::Today = [] { return QDate(2026, 3, 1); };
+        ShownLogin failing;
+        failing.pressOk();
+        QCOMPARE(TestHooks::messageCount(), 1);
+        QVERIFY2(TestHooks::lastMessage().text.startsWith(QStringLiteral("初始年度出现异常->")),
+                 qPrintable(TestHooks::lastMessage().text));
+        QVERIFY(failing.stillOpen());
+        QCOMPARE(CountRows(QStringLiteral("select cbrq from rqdzb where cbrq like '2025-%'")), 365);
+    }
+
+    // A fresh database has no calendar: the login builds it, so the operator's first partial-year
+    // count is right instead of 0.
+    void freshDatabaseGetsItsCalendarAtLogin()
+    {
+        QCOMPARE(calendarRows(), 0);
+        ShownLogin login;
+        login.pressOk();
+        QVERIFY(login.accepted());
+        QCOMPARE(GP.UserRole, int(RoleOperator));
+        QCOMPARE(calendarRows(), 366); // 2012
+        QCOMPARE(CountIssues(QStringLiteral("月报"), QStringLiteral("每月15号出版"), 1, 6), 6);
     }
 
     void successfulLoginShowsTheMainWindow()

@@ -1,0 +1,180 @@
+// Safety copies of the database: written with the engine's online backup (also what is still in the
+// write-ahead log), encrypted with the same password, named by time and reason, listed newest first,
+// the newest 30 kept, and a copy that cannot be written reported as a failure with nothing left behind.
+
+#include "ReadOnlyFolder.h"
+#include "TestDatabase.h"
+#include "data/Backup.h"
+#include "data/Udm.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+// The number of rows of `table` in the database file at `path`, opened with the program's password
+// (-1 when it does not open or read).
+int rowsIn(const QString &path, const QString &table, const QString &password = QStringLiteral("qelmaz"))
+{
+    db::Connection connection;
+    QString text = ConnectionTextFor(path);
+    text.replace(QStringLiteral("Password=qelmaz"), QStringLiteral("Password=") + password);
+    connection.setConnectionString(text);
+    try {
+        connection.open();
+        db::Query query;
+        query.setConnection(&connection);
+        query.setSql(QStringLiteral("select count(*) from ") + table);
+        query.open();
+        return int(query.fieldIntAt(0));
+    } catch (const db::DbError &) {
+        return -1;
+    }
+}
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+class TestBackup : public QObject {
+    Q_OBJECT
+private slots:
+    void namesAndReasons()
+    {
+        const QDateTime time(QDate(2026, 12, 9), QTime(15, 30, 12, 45));
+        QCOMPARE(BackupFileName(time, BackupReason::SystemReset), QStringLiteral("bkdata-20261209-153012-045-reset.mdb"));
+        QCOMPARE(BackupFileName(time, BackupReason::ClearOrders), QStringLiteral("bkdata-20261209-153012-045-clear.mdb"));
+        QCOMPARE(BackupFileName(time, BackupReason::CatalogueImport), QStringLiteral("bkdata-20261209-153012-045-import.mdb"));
+        QCOMPARE(BackupFileName(time, BackupReason::BeforeRestore), QStringLiteral("bkdata-20261209-153012-045-restore.mdb"));
+        for (BackupReason r : {BackupReason::SystemReset, BackupReason::ClearOrders, BackupReason::CatalogueImport,
+                               BackupReason::BeforeRestore})
+            QCOMPARE(BackupReasonFromTag(BackupReasonTag(r)), std::optional<BackupReason>(r));
+        QCOMPARE(BackupReasonText(BackupReason::SystemReset), QStringLiteral("系统初始"));
+        QCOMPARE(BackupReasonText(BackupReason::CatalogueImport), QStringLiteral("目录导入"));
+        QVERIFY(!BackupReasonFromTag(QStringLiteral("other")));
+        QCOMPARE(BackupFolder(QStringLiteral("/srv/desk/bkdata.mdb")), QStringLiteral("/srv/desk/backup"));
+    }
+
+    // The copy holds what was committed, also rows still in the write-ahead log, opens with the
+    // password only, and is one file; the program's own connection goes on working.
+    void copyOpensWithThePasswordAndHoldsTheRows()
+    {
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY(tdb.ok());
+        QVERIFY(ExecSql(QStringLiteral("insert into dwinfo (dwmc,lxr,phone) values ('新单位','王','1')")));
+        QVERIFY(QFileInfo(tdb.path() + QStringLiteral("-wal")).size() > 0);
+        const int posts = CountRows(QStringLiteral("select * from post"));
+        QVERIFY(posts > 0);
+
+        const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
+        const BackupResult result = WriteBackup(BackupReason::SystemReset);
+        QVERIFY2(result.written(), qPrintable(result.error));
+        QCOMPARE(QFileInfo(result.path).absolutePath(), QDir(tdb.folder()).filePath(QStringLiteral("backup")));
+        QVERIFY(QRegularExpression(QStringLiteral("^bkdata-\\d{8}-\\d{6}-\\d{3}-reset\\.mdb$"))
+                    .match(QFileInfo(result.path).fileName())
+                    .hasMatch());
+        QCOMPARE(filesIn(BackupFolder(tdb.path())), QStringList{QFileInfo(result.path).fileName()});
+
+        QCOMPARE(rowsIn(result.path, QStringLiteral("dwinfo")), 4);
+        QCOMPARE(rowsIn(result.path, QStringLiteral("post")), posts);
+        QCOMPARE(rowsIn(result.path, QStringLiteral("dwinfo"), QStringLiteral("wrong")), -1);
+        // Encrypted: the file does not start with the plain engine's header.
+        QFile copy(result.path);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QVERIFY(!copy.read(16).startsWith("SQLite format 3"));
+        copy.close();
+
+        const QList<BackupEntry> listed = ListBackups(tdb.path());
+        QCOMPARE(listed.size(), 1);
+        QCOMPARE(listed.first().path, result.path);
+        QCOMPARE(listed.first().reason, BackupReason::SystemReset);
+        QCOMPARE(listed.first().size, QFileInfo(result.path).size());
+        QVERIFY(listed.first().time >= before.addSecs(-1) && listed.first().time <= QDateTime::currentDateTime());
+
+        QVERIFY(ExecSql(QStringLiteral("delete from dwinfo")));
+        QCOMPARE(CountRows(QStringLiteral("select * from dwinfo")), 0);
+        QCOMPARE(rowsIn(result.path, QStringLiteral("dwinfo")), 4);
+    }
+
+    // The newest 30 stay; older copies go; files of other names in the folder are left alone.
+    void theNewestThirtyAreKept()
+    {
+        TestDatabase tdb;
+        QVERIFY(tdb.ok());
+        const QString folder = BackupFolder(tdb.path());
+        QVERIFY(QDir().mkpath(folder));
+        const QDateTime start(QDate(2020, 1, 1), QTime(8, 0));
+        for (int i = 0; i < 32; ++i) {
+            QFile old(QDir(folder).filePath(BackupFileName(start.addSecs(i * 3600), BackupReason::ClearOrders)));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
+        for (const char *other : {"notes.txt", "bkdata-x.mdb", "bkdata-20200101-070000-000-reset.mdb.part"}) {
+            QFile file(QDir(folder).filePath(QString::fromLatin1(other)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(ListBackups(tdb.path()).size(), 32);
+
+        const BackupResult first = WriteBackup(BackupReason::CatalogueImport);
+        const BackupResult second = WriteBackup(BackupReason::CatalogueImport); // the same millisecond or not
+        QVERIFY(first.written() && second.written());
+        QVERIFY(first.path != second.path);
+
+        const QList<BackupEntry> kept = ListBackups(tdb.path());
+        QCOMPARE(kept.size(), kKeptBackups);
+        QCOMPARE(kept.at(0).path, second.path);
+        QCOMPARE(kept.at(1).path, first.path);
+        for (int i = 1; i < kept.size(); ++i)
+            QVERIFY(kept.at(i - 1).time >= kept.at(i).time);
+        // The four oldest went: 08:00 to 11:00 of the first day.
+        QCOMPARE(kept.last().time, start.addSecs(4 * 3600));
+        for (const char *other : {"notes.txt", "bkdata-x.mdb", "bkdata-20200101-070000-000-reset.mdb.part"})
+            QVERIFY(QFile::exists(QDir(folder).filePath(QString::fromLatin1(other))));
+    }
+
+    // No copy possible: a failure with the reason, nothing half-written left, the database unchanged.
+    void aCopyThatCannotBeWrittenFails()
+    {
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY(tdb.ok());
+        const QString folder = BackupFolder(tdb.path());
+        {
+            // Where the folder should be there is a file.
+            QFile blocker(folder);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        BackupResult result = WriteBackup(BackupReason::SystemReset);
+        QVERIFY(result.failed());
+        QVERIFY(!result.error.isEmpty());
+        QVERIFY(result.path.isEmpty());
+        QCOMPARE(BackupFailureMessage(QStringLiteral("系统初始"), result),
+                 QStringLiteral("数据库备份失败,系统初始未执行->") + result.error);
+        QVERIFY(QFile::remove(folder));
+
+        ReadOnlyFolder readOnly(folder);
+        if (!readOnly.ok())
+            QSKIP("this machine cannot make a folder read-only for this user");
+        result = WriteBackup(BackupReason::SystemReset);
+        QVERIFY(result.failed());
+        QVERIFY(!result.error.isEmpty());
+        QVERIFY(filesIn(folder).isEmpty());
+        QCOMPARE(CountRows(QStringLiteral("select * from dwinfo")), 3);
+    }
+
+    void closedConnectionFails()
+    {
+        TestDatabase tdb;
+        QVERIFY(tdb.ok());
+        dm->ADOConnection.close();
+        QVERIFY(WriteBackup(BackupReason::ClearOrders).failed());
+        QVERIFY(!QDir(BackupFolder(tdb.path())).exists());
+    }
+};
+
+QTEST_MAIN(TestBackup)
+#include "tst_backup.moc"
