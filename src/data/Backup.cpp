@@ -24,6 +24,7 @@ const ReasonName kReasons[] = {
     {BackupReason::ClearOrders, "clear", "清空全部记录"},
     {BackupReason::CatalogueImport, "import", "目录导入"},
     {BackupReason::BeforeRestore, "restore", "数据恢复前"},
+    {BackupReason::DailyLogin, "daily", "每日首次登录"},
 };
 
 const ReasonName &nameOf(BackupReason reason)

@@ -1,8 +1,10 @@
 // The order area of the main window: tool bar, unit box with the unit's contact data, and the order
 // grid of the chosen unit under the current catalogue type.
 
+#include "calendar/DateTable.h"
 #include "data/Backup.h"
 #include "main/CatalogueQueries.h"
+#include "main/RestoreWindow.h"
 #include "main/UbkMainFrm.h"
 #include "orders/UdybkFrm.h"
 #include "orders/UoperatorFrm.h"
@@ -67,8 +69,10 @@ void TbkMainFrm::buildOrderArea()
     ToolButton1 = toolButton(QStringLiteral("导出订单"), QStyle::SP_DialogSaveButton, toolBar);
     loadBtn = toolButton(QStringLiteral("系统初始"), QStyle::SP_BrowserReload, toolBar);
     loadBtn->setVisible(false);
-    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, loadBtn};
-    const char *names[] = {"dyBtn", "ddcxBtn", "xgDDBtn", "delBtn", "clearBtn", "ToolButton1", "loadBtn"};
+    restoreBtn = toolButton(QStringLiteral("数据恢复"), QStyle::SP_DialogResetButton, toolBar);
+    restoreBtn->setVisible(false);
+    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, loadBtn, restoreBtn};
+    const char *names[] = {"dyBtn", "ddcxBtn", "xgDDBtn", "delBtn", "clearBtn", "ToolButton1", "loadBtn", "restoreBtn"};
     for (int i = 0; i < buttons.size(); ++i) {
         buttons.at(i)->setObjectName(QLatin1String(names[i]));
         if (i > 0)
@@ -92,6 +96,7 @@ void TbkMainFrm::buildOrderArea()
     connect(clearBtn, &QToolButton::clicked, this, &TbkMainFrm::clearBtnClick);
     connect(ToolButton1, &QToolButton::clicked, this, &TbkMainFrm::ToolButton1Click);
     connect(loadBtn, &QToolButton::clicked, this, &TbkMainFrm::loadBtnClick);
+    connect(restoreBtn, &QToolButton::clicked, this, &TbkMainFrm::restoreBtnClick);
 }
 
 QWidget *TbkMainFrm::buildUnitBox()
@@ -327,6 +332,21 @@ void TbkMainFrm::loadBtnClick()
     ClearUnitList(dwbox);
     if (backup.written())
         platform::ShowInfo(this, QStringLiteral("系统初始完毕,原有数据已备份到:\n") + QDir::toNativeSeparators(backup.path));
+}
+
+// After a restore the window shows the restored database: catalogue, units and orders are read anew,
+// and the calendar is brought to the processing year as at login.
+void TbkMainFrm::restoreBtnClick()
+{
+    if (!ShowRestoreForm(GP.DatabasePath))
+        return;
+    ForgetCalendarCheck();
+    if (!CalendarHoldsYear(GP.WorkYear) && !BuildDateTable(GP.WorkYear))
+        platform::ShowError(this, QStringLiteral("初始年度出现异常->") + GP.LastError);
+    ADO.close();
+    ddado.close();
+    showUnitContact(nullptr);
+    FormShow();
 }
 
 void TbkMainFrm::SpeedButton1Click()

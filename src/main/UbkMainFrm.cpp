@@ -129,6 +129,7 @@ void TbkMainFrm::FormShow()
         MlxgBtn->setVisible(true);
         BitBtn1->setVisible(true);
         loadBtn->setVisible(true);
+        restoreBtn->setVisible(true);
     }
     // 2. The period filter.
     kqCbox->clear();

@@ -79,6 +79,7 @@ public:
     QToolButton *clearBtn = nullptr;    // 清空全部记录
     QToolButton *ToolButton1 = nullptr; // 导出订单
     QToolButton *loadBtn = nullptr;     // 系统初始
+    QToolButton *restoreBtn = nullptr;  // 数据恢复
     TFlatGroupBox *FlatGroupBox1 = nullptr;
     TPickComboBox *dwbox = nullptr;
     QLabel *lblxr = nullptr;
@@ -104,6 +105,7 @@ public slots:
     void clearBtnClick();
     void ToolButton1Click();
     void loadBtnClick();
+    void restoreBtnClick();
     void dwboxChange();
     void SpeedButton1Click();
     void dwwhBtn1Click();

@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "data/Backup.h"
 #include "data/DatabaseLocation.h"
 #include "data/Udm.h"
 #include "platform/TestHooks.h"
@@ -582,6 +583,10 @@ private slots:
         QCOMPARE(RunTavrin(nullptr), 0);
         QCOMPARE(watch.shown, 1);
         QCOMPARE(GP.UserRole, 1);
+        // the day's first login left a copy of the database
+        const QList<BackupEntry> copies = ListBackups(demo.path());
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(copies.first().reason, BackupReason::DailyLogin);
         QCOMPARE(mainWindowsAlive(), 0);
         QVERIFY(dm == nullptr);
     }
