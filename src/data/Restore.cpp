@@ -1,7 +1,7 @@
 #include "data/Restore.h"
 
+#include "data/CopyFiles.h"
 #include "db/Connection.h"
-#include "db/Sqlite.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,22 +9,6 @@
 #include <QStringList>
 
 namespace {
-
-struct ReadHandle {
-    sqlite3 *handle = nullptr;
-    ~ReadHandle() { sqlite3_close_v2(handle); }
-};
-
-// Opens the copy read-only with the password; empty on success, else the engine's message.
-QString openCopy(const QString &path, const QString &password, ReadHandle &copy)
-{
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &copy.handle, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-        return db::engineMessage(copy.handle);
-    const QByteArray key = password.toUtf8();
-    if (sqlite3_key(copy.handle, key.constData(), int(key.size())) != SQLITE_OK)
-        return db::engineMessage(copy.handle);
-    return QString();
-}
 
 // The single text a one-row statement yields, or an empty text when it fails.
 QString singleText(sqlite3 *handle, const char *sql, bool *ok)
@@ -60,8 +44,8 @@ QString CheckBackup(const QString &backupPath, const QString &password)
     const QFileInfo info(backupPath);
     if (!info.isFile())
         return QStringLiteral("备份文件不存在: ") + fileText(backupPath);
-    ReadHandle copy;
-    if (!openCopy(backupPath, password, copy).isEmpty())
+    CopyHandle copy;
+    if (!OpenKeyedCopy(backupPath, password.toUtf8(), SQLITE_OPEN_READONLY, copy).isEmpty())
         return QStringLiteral("备份文件无法打开: ") + fileText(backupPath);
     bool ok = false;
     singleText(copy.handle, "select count(*) from sqlite_master", &ok);
@@ -103,27 +87,10 @@ RestoreResult RestoreBackup(db::Connection &connection, const QString &backupPat
     }
     result.safetyCopy = safety.path;
 
-    ReadHandle copy;
-    QString error = openCopy(backupPath, parts.password, copy);
-    if (error.isEmpty()) {
-        sqlite3 *target = connection.handle();
-        sqlite3_backup *backup = sqlite3_backup_init(target, "main", copy.handle, "main");
-        if (!backup) {
-            error = db::engineMessage(target);
-        } else {
-            int rc;
-            int waits = 0;
-            // A program writing at this moment holds the database briefly: wait for it.
-            while ((rc = sqlite3_backup_step(backup, -1)) == SQLITE_BUSY || rc == SQLITE_LOCKED) {
-                if (++waits > 100)
-                    break;
-                sqlite3_sleep(50);
-            }
-            sqlite3_backup_finish(backup);
-            if (rc != SQLITE_DONE)
-                error = db::engineMessage(target);
-        }
-    }
+    CopyHandle copy;
+    QString error = OpenKeyedCopy(backupPath, parts.password.toUtf8(), SQLITE_OPEN_READONLY, copy);
+    if (error.isEmpty())
+        error = CopyAllPages(connection.handle(), copy.handle);
     if (!error.isEmpty()) {
         result.error = QStringLiteral("数据恢复失败,数据未改变->") + error;
         return result;

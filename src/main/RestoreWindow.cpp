@@ -73,6 +73,9 @@ void TRestoreFrm::fillList()
         size->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         list->setItem(row, 2, size);
     }
+    // Nothing is chosen until the clerk picks a copy.
+    list->setCurrentCell(-1, -1);
+    list->clearSelection();
     restoreBtn->setEnabled(!m_entries.isEmpty());
     if (m_entries.isEmpty())
         folderLabel->setText(folderLabel->text() + QStringLiteral("（没有备份）"));

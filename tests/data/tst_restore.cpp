@@ -21,23 +21,6 @@ int rows(const QString &table)
     return CountRows(QStringLiteral("select * from ") + table);
 }
 
-// The number of rows of `table` in the database file at `path` (-1 when it does not open).
-int rowsIn(const QString &path, const QString &table)
-{
-    db::Connection connection;
-    connection.setConnectionString(ConnectionTextFor(path));
-    try {
-        connection.open();
-        db::Query query;
-        query.setConnection(&connection);
-        query.setSql(QStringLiteral("select count(*) from ") + table);
-        query.open();
-        return int(query.fieldIntAt(0));
-    } catch (const db::DbError &) {
-        return -1;
-    }
-}
-
 struct Run {
     int code = -1;
     QString out;
@@ -93,12 +76,12 @@ private slots:
         QCOMPARE(copies.size(), 2);
         QCOMPARE(copies.first().reason, BackupReason::BeforeRestore);
         QCOMPARE(copies.first().path, result.safetyCopy);
-        QCOMPARE(rowsIn(result.safetyCopy, QStringLiteral("dwinfo")), 1);
+        QCOMPARE(RowsInFile(result.safetyCopy, QStringLiteral("dwinfo")), 1);
         QVERIFY(RestoreBackup(dm->ADOConnection, result.safetyCopy).restored);
         QCOMPARE(state(), replaced);
         // the connection goes on writing after the restores
         QVERIFY(ExecSql(QStringLiteral("insert into dwinfo (dwmc) values ('之后')")));
-        QCOMPARE(rowsIn(tdb.path(), QStringLiteral("dwinfo")), 2);
+        QCOMPARE(RowsInFile(tdb.path(), QStringLiteral("dwinfo")), 2);
     }
 
     void unusableCopiesAreRefusedWithNothingChanged()
@@ -188,7 +171,7 @@ private slots:
         Run run = bkdata({QStringLiteral("--restore"), garbage, tdb.path()});
         QCOMPARE(run.code, 1);
         QVERIFY2(run.err.contains(QStringLiteral("nothing was restored")), qPrintable(run.err));
-        QCOMPARE(rowsIn(tdb.path(), QStringLiteral("dwinfo")), 0);
+        QCOMPARE(RowsInFile(tdb.path(), QStringLiteral("dwinfo")), 0);
         QCOMPARE(ListBackups(tdb.path()).size(), 1);
 
         run = bkdata({QStringLiteral("--restore"), reset.path, tdb.path()});
@@ -204,7 +187,7 @@ private slots:
         const QString lost = QDir(tdb.folder()).filePath(QStringLiteral("new/bkdata.mdb"));
         run = bkdata({QStringLiteral("--restore"), reset.path, lost});
         QCOMPARE(run.code, 0);
-        QCOMPARE(rowsIn(lost, QStringLiteral("dwinfo")), rowsIn(reset.path, QStringLiteral("dwinfo")));
+        QCOMPARE(RowsInFile(lost, QStringLiteral("dwinfo")), RowsInFile(reset.path, QStringLiteral("dwinfo")));
     }
 
     void theFirstLoginOfADayLeavesOneCopy()
