@@ -1,5 +1,6 @@
 #include "catalogue/UbkmlFrm.h"
 
+#include "catalogue/CatalogueCheck.h"
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/CentreOnScreen.h"
 #include "data/Backup.h"
@@ -35,15 +36,9 @@ namespace {
 const QString ProgId = QStringLiteral("excel.application");
 constexpr qint64 LabelRefreshMs = 25;
 
-// Quits a spreadsheet application that is no longer wanted; it may already have gone.
 void quitQuietly(const std::shared_ptr<sheet::Application> &app)
 {
-    if (!app || app->hasQuit())
-        return;
-    try {
-        app->Quit();
-    } catch (const std::exception &) {
-    }
+    QuitImportApplication(app);
 }
 
 // The cells of columns 1 to `columns` of one row.
@@ -207,6 +202,35 @@ void TbkmlFrm::fitTypeColumns()
     mllxBox->setColumns(fits ? 4 : 2);
 }
 
+std::shared_ptr<sheet::Application> OpenImportWorkbook(const QString &fileName, QStringList *sheets)
+{
+    std::shared_ptr<sheet::Application> app = sheet::createApplication(ProgId);
+    if (!app)
+        throw sheet::SheetError(QStringLiteral("无法启动电子表格程序") + ProgId);
+    try {
+        app->setVisible(false);
+        app->Workbooks().open(fileName);
+        sheets->clear();
+        const int count = app->WorkSheets().Count();
+        for (int i = 1; i <= count; ++i)
+            *sheets << app->WorkSheets(i).Name();
+    } catch (...) {
+        QuitImportApplication(app);
+        throw;
+    }
+    return app;
+}
+
+void QuitImportApplication(const std::shared_ptr<sheet::Application> &app)
+{
+    if (!app || app->hasQuit())
+        return;
+    try {
+        app->Quit();
+    } catch (const std::exception &) {
+    }
+}
+
 void TbkmlFrm::showFileName(const QString &fileName)
 {
     const QFileInfo info(fileName);
@@ -235,16 +259,8 @@ void TbkmlFrm::BitBtn1Click()
     // application of an earlier file, so a file that cannot be opened leaves the earlier one usable.
     std::shared_ptr<sheet::Application> app;
     try {
-        app = sheet::createApplication(ProgId);
-        if (!app)
-            throw sheet::SheetError(QStringLiteral("无法启动电子表格程序") + ProgId);
-        app->setVisible(false);
-        app->Workbooks().open(fileName);
         QStringList sheets;
-        const int count = app->WorkSheets().Count();
-        for (int i = 1; i <= count; ++i)
-            sheets << app->WorkSheets(i).Name();
-
+        app = OpenImportWorkbook(fileName, &sheets);
         if (ImportApp != app)
             quitQuietly(ImportApp);
         ImportApp = app;
@@ -384,7 +400,8 @@ void TbkmlFrm::cleanUp(QString failure)
     stopBtn->setEnabled(false);
     Pansel->setEnabled(true);
     BitBtn2->setEnabled(true);
-    platform::ShowInfo(this, QStringLiteral("导入目录完毕..."));
+    // The check of the imported type says how many entries will trouble the desk.
+    platform::ShowInfo(this, QStringLiteral("导入目录完毕...") + ImportCheckNote(mllxBox->ItemIndex()));
     PBar->hide();
     lbmsg->clear();
     if (!failure.isEmpty())

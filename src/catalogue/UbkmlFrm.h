@@ -78,3 +78,9 @@ bool ShowImportForm()
 
 // The filter of the file dialog: .xls first, then the other formats the spreadsheet layer reads.
 extern const QString ImportFileFilter;
+
+// Opens a file for an import in a hidden spreadsheet application of its own and gives the names of
+// its sheets in order; throws (sheet::SheetError and others) when it cannot.
+std::shared_ptr<sheet::Application> OpenImportWorkbook(const QString &fileName, QStringList *sheets);
+// Quits a spreadsheet application that is no longer wanted; it may already have gone.
+void QuitImportApplication(const std::shared_ptr<sheet::Application> &app);

@@ -17,7 +17,9 @@ namespace db {
 class Connection;
 }
 
-// The tables a database of the program holds.
+// The tables every database of the program holds, whatever version made it. The register of irregular
+// issues (tkhkb) is not among them: a copy from before it existed is restored, and the table is added
+// at the next login (or by 数据恢复 at once).
 QStringList ProgramTables();
 
 // Empty when `backupPath` can be restored with `password`, else the reason for the clerk.

@@ -2,6 +2,7 @@
 // grid of the chosen unit under the current catalogue type.
 
 #include "calendar/DateTable.h"
+#include "calendar/IrregularIssues.h"
 #include "data/Backup.h"
 #include "main/CatalogueQueries.h"
 #include "main/RestoreWindow.h"
@@ -67,12 +68,16 @@ void TbkMainFrm::buildOrderArea()
     delBtn = toolButton(QStringLiteral("删除单条记录"), QStyle::SP_TrashIcon, toolBar);
     clearBtn = toolButton(QStringLiteral("清空全部记录"), QStyle::SP_DialogDiscardButton, toolBar);
     ToolButton1 = toolButton(QStringLiteral("导出订单"), QStyle::SP_DialogSaveButton, toolBar);
+    PrintBtn = toolButton(QStringLiteral("打印订单"), QStyle::SP_FileDialogListView, toolBar);
+    DyhzBtn = toolButton(QStringLiteral("订阅汇总"), QStyle::SP_FileDialogInfoView, toolBar);
     loadBtn = toolButton(QStringLiteral("系统初始"), QStyle::SP_BrowserReload, toolBar);
     loadBtn->setVisible(false);
     restoreBtn = toolButton(QStringLiteral("数据恢复"), QStyle::SP_DialogResetButton, toolBar);
     restoreBtn->setVisible(false);
-    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, loadBtn, restoreBtn};
-    const char *names[] = {"dyBtn", "ddcxBtn", "xgDDBtn", "delBtn", "clearBtn", "ToolButton1", "loadBtn", "restoreBtn"};
+    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, PrintBtn, DyhzBtn, loadBtn,
+                                       restoreBtn};
+    const char *names[] = {"dyBtn", "ddcxBtn", "xgDDBtn", "delBtn", "clearBtn", "ToolButton1", "PrintBtn", "DyhzBtn",
+                           "loadBtn", "restoreBtn"};
     for (int i = 0; i < buttons.size(); ++i) {
         buttons.at(i)->setObjectName(QLatin1String(names[i]));
         if (i > 0)
@@ -97,6 +102,8 @@ void TbkMainFrm::buildOrderArea()
     connect(ToolButton1, &QToolButton::clicked, this, &TbkMainFrm::ToolButton1Click);
     connect(loadBtn, &QToolButton::clicked, this, &TbkMainFrm::loadBtnClick);
     connect(restoreBtn, &QToolButton::clicked, this, &TbkMainFrm::restoreBtnClick);
+    connect(PrintBtn, &QToolButton::clicked, this, &TbkMainFrm::PrintBtnClick);
+    connect(DyhzBtn, &QToolButton::clicked, this, &TbkMainFrm::DyhzBtnClick);
 }
 
 QWidget *TbkMainFrm::buildUnitBox()
@@ -335,11 +342,14 @@ void TbkMainFrm::loadBtnClick()
 }
 
 // After a restore the window shows the restored database: catalogue, units and orders are read anew,
-// and the calendar is brought to the processing year as at login.
+// and the calendar is brought to the processing year as at login. A copy made before the register of
+// irregular issues existed gets its (empty) table, as at login.
 void TbkMainFrm::restoreBtnClick()
 {
     if (!ShowRestoreForm(GP.DatabasePath))
         return;
+    if (!EnsureIrregularIssueTable())
+        platform::ShowError(this, QStringLiteral("数据库升级出现异常->") + GP.LastError);
     ForgetCalendarCheck();
     if (!CalendarHoldsYear(GP.WorkYear) && !BuildDateTable(GP.WorkYear))
         platform::ShowError(this, QStringLiteral("初始年度出现异常->") + GP.LastError);

@@ -8,6 +8,7 @@
 #include "orders/FormPlacement.h"
 #include "orders/GuardedWrite.h"
 #include "orders/IntegerEdit.h"
+#include "orders/IssuePreviewLink.h"
 #include "orders/OrderLineRules.h"
 #include "orders/OrderLineStatements.h"
 #include "widgets/DisplayFormat.h"
@@ -26,8 +27,6 @@ int SubscribeMode = 0;
 namespace {
 
 const QColor FrameColour(51, 102, 153);
-const QString PartialYearNotice =
-    QStringLiteral("非全年订阅,款额计算未考虑【停刊、休刊、合刊】情况,实际款额以邮局为准");
 const QString MonthsWrong = QStringLiteral("起、止月份输入错误...");
 const QString CopiesMissing = QStringLiteral("请输入订阅份数...");
 const QString CopiesOutOfRange = QStringLiteral("订阅份数应为1至99999之间的整数...");
@@ -52,6 +51,14 @@ const db::Query *titleRow()
     if (!bkMainFrm || !bkMainFrm->ADO.active() || bkMainFrm->ADO.isEmpty())
         return nullptr;
     return &bkMainFrm->ADO;
+}
+
+QString titleText(const QString &field);
+
+// The current title as the register of irregular issues knows it.
+TitleRef currentTitle()
+{
+    return {bkMainFrm ? bkMainFrm->currentTab() : 0, titleText(QStringLiteral("bkdh"))};
 }
 
 QString titleText(const QString &field)
@@ -237,6 +244,7 @@ void TdybkFrm::buildWorkPanel()
     QPalette red = lbMsg->palette();
     red.setColor(QPalette::WindowText, QColor(0x99, 0, 0));
     lbMsg->setPalette(red);
+    issuePreview = placed(new IssuePreviewLink(Panwork), "issuePreview", {405, 8, 195, 22});
     qrBtn = placed(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("确定"), Panwork),
                    "qrBtn", {430, 88, 73, 25});
     BitBtn2 = placed(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("取消"), Panwork),
@@ -332,7 +340,7 @@ void TdybkFrm::termBoxChange()
         zdy->setText(fixed ? range.at(1) : QString());
     }
     if (term > 0)
-        lbMsg->setText(PartialYearNotice);
+        lbMsg->setText(IssuePreviewLink::PartialYearNotice(IssuePreviewLink::HasRegisterEntries(currentTitle())));
     markChanged();
     recomputeAmount();
 }
@@ -341,6 +349,7 @@ void TdybkFrm::markChanged()
 {
     m_changed = true;
     m_confirmed = false;
+    refreshPreview();
 }
 
 void TdybkFrm::qdyChange()
@@ -390,7 +399,20 @@ TitlePrices TdybkFrm::titlePrices() const
     prices.dj = titlePrice(QStringLiteral("dj"));
     prices.kq = titleText(QStringLiteral("kq"));
     prices.cbrq = titleText(QStringLiteral("cbrq"));
+    prices.title = currentTitle();
     return prices;
+}
+
+void TdybkFrm::refreshPreview()
+{
+    const std::optional<int> start = qdy->Value();
+    const std::optional<int> end = zdy->Value();
+    if (PickedIndex(termBox) < 0 || !MonthsValid(start, end)) {
+        issuePreview->clearPreview();
+        return;
+    }
+    issuePreview->showFor(currentTitle(), titleText(QStringLiteral("kq")), titleText(QStringLiteral("cbrq")), *start,
+                          *end);
 }
 
 void TdybkFrm::fsChange()

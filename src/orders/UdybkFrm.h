@@ -18,6 +18,7 @@
 
 #include <optional>
 
+class IssuePreviewLink;
 class QLabel;
 class QPushButton;
 class TFlatPanel;
@@ -61,6 +62,7 @@ public:
     TIntegerEdit *fs = nullptr;
     TNumberEdit *ke = nullptr;
     QLabel *lbMsg = nullptr;
+    IssuePreviewLink *issuePreview = nullptr; // 共N期 beside the amount; a click lists the counted days
     QPushButton *qrBtn = nullptr;      // 确定
     QPushButton *BitBtn2 = nullptr;    // 取消
 
@@ -95,6 +97,8 @@ private:
     // Prices the shown values again: on every change of the term, the months or the copies, so
     // that the amount shown is the amount 确定 writes.
     void recomputeAmount();
+    // Counts the issues of the chosen months for the preview beside the amount.
+    void refreshPreview();
     std::optional<double> amount() const;
     TitlePrices titlePrices() const;
     void insertLine();

@@ -12,5 +12,7 @@ int main(int argc, char **argv)
     failures += runImportStatementsTest(argc, argv);
     failures += runImportWindowTest(argc, argv);
     failures += runEditWindowTest(argc, argv);
+    failures += runCatalogueCheckTest(argc, argv);
+    failures += runRegisterWindowTest(argc, argv);
     return failures;
 }
