@@ -1,8 +1,11 @@
 // The order area of the main window: tool bar, unit box with the unit's contact data, and the order
 // grid of the chosen unit under the current catalogue type.
 
+#include "calendar/DateTable.h"
+#include "calendar/IrregularIssues.h"
 #include "data/Backup.h"
 #include "main/CatalogueQueries.h"
+#include "main/RestoreWindow.h"
 #include "main/UbkMainFrm.h"
 #include "orders/UdybkFrm.h"
 #include "orders/UoperatorFrm.h"
@@ -70,9 +73,12 @@ void TbkMainFrm::buildOrderArea()
     DyhzBtn = toolButton(QStringLiteral("订阅汇总"), QStyle::SP_FileDialogInfoView, toolBar);
     loadBtn = toolButton(QStringLiteral("系统初始"), QStyle::SP_BrowserReload, toolBar);
     loadBtn->setVisible(false);
-    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, PrintBtn, DyhzBtn, loadBtn};
+    restoreBtn = toolButton(QStringLiteral("数据恢复"), QStyle::SP_DialogResetButton, toolBar);
+    restoreBtn->setVisible(false);
+    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, PrintBtn, DyhzBtn, loadBtn,
+                                       restoreBtn};
     const char *names[] = {"dyBtn", "ddcxBtn", "xgDDBtn", "delBtn", "clearBtn", "ToolButton1", "PrintBtn", "DyhzBtn",
-                           "loadBtn"};
+                           "loadBtn", "restoreBtn"};
     for (int i = 0; i < buttons.size(); ++i) {
         buttons.at(i)->setObjectName(QLatin1String(names[i]));
         if (i > 0)
@@ -96,6 +102,7 @@ void TbkMainFrm::buildOrderArea()
     platform::ConnectAction(clearBtn, &QToolButton::clicked, this, &TbkMainFrm::clearBtnClick);
     platform::ConnectAction(ToolButton1, &QToolButton::clicked, this, &TbkMainFrm::ToolButton1Click);
     platform::ConnectAction(loadBtn, &QToolButton::clicked, this, &TbkMainFrm::loadBtnClick);
+    platform::ConnectAction(restoreBtn, &QToolButton::clicked, this, &TbkMainFrm::restoreBtnClick);
     platform::ConnectAction(PrintBtn, &QToolButton::clicked, this, &TbkMainFrm::PrintBtnClick);
     platform::ConnectAction(DyhzBtn, &QToolButton::clicked, this, &TbkMainFrm::DyhzBtnClick);
 }
@@ -355,6 +362,24 @@ void TbkMainFrm::loadBtnClick()
     ClearUnitList(dwbox);
     if (backup.written())
         platform::ShowInfo(this, QStringLiteral("系统初始完毕,原有数据已备份到:\n") + QDir::toNativeSeparators(backup.path));
+}
+
+// After a restore the window shows the restored database: catalogue, units and orders are read anew,
+// and the calendar is brought to the processing year as at login. A copy made before the register of
+// irregular issues existed gets its (empty) table, as at login.
+void TbkMainFrm::restoreBtnClick()
+{
+    if (!ShowRestoreForm(GP.DatabasePath))
+        return;
+    if (!EnsureIrregularIssueTable())
+        platform::ShowError(this, QStringLiteral("数据库升级出现异常->") + GP.LastError);
+    ForgetCalendarCheck();
+    if (!CalendarHoldsYear(GP.WorkYear) && !BuildDateTable(GP.WorkYear))
+        platform::ShowError(this, QStringLiteral("初始年度出现异常->") + GP.LastError);
+    ADO.close();
+    ddado.close();
+    showUnitContact(nullptr);
+    FormShow();
 }
 
 void TbkMainFrm::SpeedButton1Click()

@@ -1,5 +1,6 @@
 #include "main/UbkMainFrm.h"
 
+#include "data/DatabaseLocation.h"
 #include "calendar/Vocabulary.h"
 #include "main/CatalogueQueries.h"
 #include "main/MainWindowRules.h"
@@ -48,7 +49,9 @@ TbkMainFrm::TbkMainFrm(QWidget *parent) : QMainWindow(parent), ds(this), ddds(th
 
     // Creation step.
     setWindowTitle(QStringLiteral("Tavrin系统"));
-    GP.DatabasePath = QCoreApplication::applicationDirPath() + QStringLiteral("/bkdata.mdb");
+    const DatabaseLocation database = CurrentDatabaseLocation();
+    GP.DatabasePath = database.filePath;
+    GP.ServerFile = database.serverFile;
     GP.ConnectionText = ConnectionTextFor(GP.DatabasePath);
     GP.UserRole = 0;
 
@@ -129,6 +132,7 @@ void TbkMainFrm::FormShow()
         MljcBtn->setVisible(true);
         BitBtn1->setVisible(true);
         loadBtn->setVisible(true);
+        restoreBtn->setVisible(true);
     }
     RegisterBtn->setVisible(GP.UserRole == 1 || GP.UserRole == 2);
     // 2. The period filter.

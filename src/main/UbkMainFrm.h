@@ -88,6 +88,7 @@ public:
     QToolButton *PrintBtn = nullptr;    // 打印订单
     QToolButton *DyhzBtn = nullptr;     // 订阅汇总
     QToolButton *loadBtn = nullptr;     // 系统初始
+    QToolButton *restoreBtn = nullptr;  // 数据恢复
     TFlatGroupBox *FlatGroupBox1 = nullptr;
     TPickComboBox *dwbox = nullptr;
     QLabel *lblxr = nullptr;
@@ -114,6 +115,7 @@ public slots:
     void clearBtnClick();
     void ToolButton1Click();
     void loadBtnClick();
+    void restoreBtnClick();
     void dwboxChange();
     void SpeedButton1Click();
     void dwwhBtn1Click();
