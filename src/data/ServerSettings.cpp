@@ -5,13 +5,6 @@
 #include <QSettings>
 #include <QUrl>
 
-QString DefaultDatabasePath(const QString &programFolder)
-{
-    const QDir folder(programFolder);
-    const QString settings = folder.filePath(ServerSettingsFileName());
-    return QFileInfo(settings).isFile() ? settings : folder.filePath(QStringLiteral("bkdata.mdb"));
-}
-
 bool IsServerSettingsPath(const QString &path)
 {
     return path.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive);
@@ -44,17 +37,3 @@ QString ServerConnectionText(const ServerSettings &settings, const QString &pass
     return text;
 }
 
-QString DatabasePathFor(const QStringList &arguments, const QString &programFolder)
-{
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        QString path;
-        if (argument == QLatin1String("--database") && i + 1 < arguments.size())
-            path = arguments.at(i + 1);
-        else if (argument.startsWith(QLatin1String("--database=")))
-            path = argument.mid(int(qstrlen("--database=")));
-        if (!path.isEmpty())
-            return QFileInfo(path).absoluteFilePath();
-    }
-    return DefaultDatabasePath(programFolder);
-}

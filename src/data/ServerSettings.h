@@ -14,7 +14,6 @@
 // A password is never kept there: libpq reads the user's ~/.pgpass, or the login asks for it.
 
 #include <QString>
-#include <QStringList>
 
 struct ServerSettings {
     QString host;
@@ -29,14 +28,6 @@ inline QString ServerSettingsFileName()
 {
     return QStringLiteral("tavrin.ini");
 }
-
-// The database of a desk started from `programFolder`: the settings file there when there is one,
-// else the database file bkdata.mdb there.
-QString DefaultDatabasePath(const QString &programFolder);
-
-// The database of a desk started with `arguments` (the program's name first): the path after
-// --database (or --database=PATH) when given, made absolute, else DefaultDatabasePath.
-QString DatabasePathFor(const QStringList &arguments, const QString &programFolder);
 
 // A database path that names a settings file (ending in .ini) rather than a database file.
 bool IsServerSettingsPath(const QString &path);

@@ -64,6 +64,24 @@ QString TestDatabase::serverAdminConnectionText(const QString &database)
     return ServerConnectionText(settings);
 }
 
+int RowsInFile(const QString &path, const QString &table, const QString &password)
+{
+    db::Connection connection;
+    QString text = ConnectionTextFor(path);
+    text.replace(QStringLiteral("Password=qelmaz"), QStringLiteral("Password=") + password);
+    connection.setConnectionString(text);
+    try {
+        connection.open();
+        db::Query query;
+        query.setConnection(&connection);
+        query.setSql(QStringLiteral("select count(*) from ") + table);
+        query.open();
+        return int(query.fieldIntAt(0));
+    } catch (const db::DbError &) {
+        return -1;
+    }
+}
+
 TestDatabase::TestDatabase(bool demo, int workYear)
 {
     const bool made = onServer() ? makeOnServer(demo) : makeFile(demo);

@@ -125,8 +125,6 @@ private slots:
     void settingsFilePointsAtAServer()
     {
         QTemporaryDir dir;
-        // no settings file: the database file beside the program
-        QCOMPARE(DefaultDatabasePath(dir.path()), dir.filePath("bkdata.mdb"));
         QVERIFY(ConnectionTextFor(dir.filePath("bkdata.mdb")).contains("Data Source=" + dir.filePath("bkdata.mdb")));
 
         const QString ini = dir.filePath("tavrin.ini");
@@ -134,7 +132,6 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[server]\nhost=db.example.org\nport=5433\ndatabase=bkdata\nuser=desk1\npassword=secret\n");
         file.close();
-        QCOMPARE(DefaultDatabasePath(dir.path()), ini);
         QVERIFY(IsServerSettingsPath(ini));
         const ServerSettings settings = ReadServerSettings(ini);
         QCOMPARE(settings.host, QString("db.example.org"));
@@ -149,12 +146,6 @@ private slots:
         // a typed password travels whole, separators and all
         QCOMPARE(db::parseConnectionText(ServerConnectionText(settings, "a;b=c%")).password, QString("a%3Bb%3Dc%25"));
 
-        // --database names either kind; without it the folder decides
-        const QString other = dir.filePath("other.mdb");
-        QCOMPARE(DatabasePathFor({"tavrin", "--database", other}, dir.path()), other);
-        QCOMPARE(DatabasePathFor({"tavrin", "--database=" + ini}, "/nowhere"), ini);
-        QCOMPARE(DatabasePathFor({"tavrin"}, dir.path()), ini);
-        QCOMPARE(DatabasePathFor({"tavrin", "--database"}, dir.path()), ini);
     }
 };
 
