@@ -4,7 +4,7 @@
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/CentreOnScreen.h"
 #include "data/Backup.h"
-#include "main/BackupGuard.h"
+#include "catalogue/BackupGuard.h"
 #include "data/Udm.h"
 #include "platform/Application.h"
 #include "platform/UserAction.h"

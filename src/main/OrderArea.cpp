@@ -4,7 +4,7 @@
 #include "calendar/DateTable.h"
 #include "calendar/IrregularIssues.h"
 #include "data/Backup.h"
-#include "main/BackupGuard.h"
+#include "catalogue/BackupGuard.h"
 #include "main/CatalogueQueries.h"
 #include "main/RestoreWindow.h"
 #include "main/UbkMainFrm.h"

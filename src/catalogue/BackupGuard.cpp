@@ -1,4 +1,4 @@
-#include "main/BackupGuard.h"
+#include "catalogue/BackupGuard.h"
 
 #include "platform/Dialogs.h"
 
