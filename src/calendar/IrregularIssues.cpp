@@ -65,6 +65,10 @@ QStringList IrregularIssueTableStatements()
 
 bool EnsureIrregularIssueTable()
 {
+    // A server's tables are bkdata's to make, and the desks' role may create none: there the
+    // statements run only when the table is missing.
+    if (dm && dm->ADOConnection.isServer() && CountRows(QStringLiteral("select * from tkhkb where 1=0")) == 0)
+        return true;
     return ExecSqlBatch(IrregularIssueTableStatements());
 }
 

@@ -4,6 +4,7 @@
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/CentreOnScreen.h"
 #include "data/Backup.h"
+#include "catalogue/BackupGuard.h"
 #include "data/Udm.h"
 #include "platform/Application.h"
 #include "platform/UserAction.h"
@@ -294,11 +295,8 @@ void TbkmlFrm::BitBtn2Click()
         return;
     }
     // An import deletes the entries it replaces: a copy of the database comes first.
-    const BackupResult backup = WriteBackup(BackupReason::CatalogueImport);
-    if (backup.failed()) {
-        platform::ShowError(this, BackupFailureMessage(QStringLiteral("目录导入"), backup));
+    if (!BackupBeforeDeleting(this, BackupReason::CatalogueImport))
         return;
-    }
 
     ImportStopRequested = false;
     m_importing = true;

@@ -190,3 +190,9 @@ QString BackupFailureMessage(const QString &action, const BackupResult &result)
 {
     return QStringLiteral("数据库备份失败,") + action + QStringLiteral("未执行->") + result.error;
 }
+
+QString ServerBackupQuestion(const QString &action)
+{
+    return QStringLiteral("数据库在服务器上,程序不复制它。\n请确认服务器的备份(pg_dump)是最新的,再执行")
+           + action + QStringLiteral("。\n\n服务器的备份是最新的吗?");
+}

@@ -80,5 +80,9 @@ struct BackupEntry {
 // The copies beside `databasePath`, newest first (by the time in their names).
 QList<BackupEntry> ListBackups(const QString &databasePath);
 
+// The question asked instead of a copy when the database is on a server (default 否): the office's
+// own server backup must be current before <action> runs.
+QString ServerBackupQuestion(const QString &action);
+
 // "数据库备份失败,<action>未执行->" + the reason: the message of a copy that could not be written.
 QString BackupFailureMessage(const QString &action, const BackupResult &result);

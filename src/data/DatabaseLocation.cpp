@@ -1,5 +1,7 @@
 #include "data/DatabaseLocation.h"
 
+#include "data/ServerSettings.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -41,6 +43,10 @@ DatabaseLocation ChooseDatabaseLocation(const QString &programDir, const QString
         location.filePath = QDir(userDataDir).filePath(QStringLiteral("tavrin/") + kFileName);
     else
         location.filePath = QDir(programDir).filePath(kFileName);
+    // A server's settings file beside the program points the desk at that server.
+    const QString settings = QDir(programDir).filePath(ServerSettingsFileName());
+    if (named.isEmpty() && QFileInfo(settings).isFile())
+        location.serverFile = cleanDir(settings);
     if (!named.isEmpty()) {
         location.explicitlyNamed = true;
         const QString path = QFileInfo(named).absoluteFilePath();

@@ -1,5 +1,6 @@
 #include "data/Udm.h"
 
+#include "data/ServerSettings.h"
 #include "db/JetDialect.h"
 
 #include <QComboBox>
@@ -22,6 +23,8 @@ Tdm::~Tdm()
 
 QString ConnectionTextFor(const QString &databasePath)
 {
+    if (IsServerSettingsPath(databasePath))
+        return ServerConnectionText(ReadServerSettings(databasePath));
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;User ID=Admin;"
                           "Jet OLEDB:Database Password=qelmaz;Data Source=")
         + databasePath;

@@ -42,7 +42,7 @@ public:
 // global because the program holds exactly one database connection, which every helper below uses.
 extern Tdm *dm;
 
-// The connection text for a database file.
+// The connection text for a database file, or for the server that a settings file (*.ini) names.
 QString ConnectionTextFor(const QString &databasePath);
 
 // A text value for splicing between single quotes into a statement: apostrophes doubled.

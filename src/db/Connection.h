@@ -1,19 +1,30 @@
 #pragma once
-// A connection to the encrypted database file, opened from the program's connection text of
-// key=value pairs ("...;Jet OLEDB:Database Password=...;Data Source=<file>"). It never creates a
-// missing file.
+// A connection to the program's database, opened from an ADO-style connection text. Two engines:
+//  - the encrypted file: "...;Jet OLEDB:Database Password=...;Data Source=<file>" (never created here);
+//  - a PostgreSQL server: "Provider=PostgreSQL;Host=...;Port=...;Database=...;User ID=...;
+//    SSL Mode=prefer[;Password=...]" (without a password libpq reads the user's password file).
+// Windows and helpers never know which engine runs.
 
 #include "db/DbError.h"
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 struct sqlite3;
 
 namespace db {
 
+class Engine;
+
 struct ConnectionTextParts {
+    QString provider;   // "PostgreSQL" selects the server; anything else the file
     QString dataSource; // the database file
-    QString password;   // the key of the encrypted file
+    QString password;   // the key of the encrypted file, or the server password
+    QString host, port, database, user;
+    QString sslMode;    // libpq's sslmode; prefer when not given
+    bool isServer() const;
 };
 
 // Parses the key=value; pairs of a connection text (keys compared ignoring case).
@@ -21,7 +32,7 @@ ConnectionTextParts parseConnectionText(const QString &text);
 
 class Connection {
 public:
-    Connection() = default;
+    Connection();
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -29,35 +40,43 @@ public:
     void setConnectionString(const QString &text) { m_connectionString = text; }
     QString connectionString() const { return m_connectionString; }
 
-    // Opens the file named by the connection text; throws DbError with the engine's message.
+    // Opens the database named by the connection text; throws DbError with the engine's message.
     // Opening an open connection closes it first.
     void open();
     void close();
-    bool connected() const { return m_handle != nullptr; }
+    // Open, and not cut off from its server: after a server went away this turns false, so the
+    // next helper call opens the connection again.
+    bool connected() const;
+    bool isServer() const { return m_server; }
 
     void beginTrans();
     void commitTrans();
     void rollbackTrans();
     bool inTransaction() const;
 
-    // Bulk writing (a catalogue import): commits are no longer flushed to disk one by one. The file
-    // stays consistent, but the last commits before a power failure may be lost. Switching it off flushes
-    // everything written so far. Data entry runs with it off.
+    // Bulk writing (a catalogue import): commits are no longer flushed to disk one by one. The data
+    // stays consistent, but the last commits before a power failure may be lost. Switching it off
+    // flushes everything written so far. Data entry runs with it off.
     void setBulkWriting(bool on);
     bool bulkWriting() const { return m_bulkWriting; }
 
     // Runs one statement in the Jet dialect whose result is not used.
     void execute(const QString &jetSql);
 
-    // For the query objects of this layer.
-    sqlite3 *handle() const { return m_handle; }
-    // Raises DbError when the connection is closed.
-    sqlite3 *requireHandle() const;
+    // For the query objects of this layer; raises DbError when the connection is closed.
+    Engine &engine() const;
+    // The file engine's handle (nullptr when closed or on a server).
+    sqlite3 *handle() const;
+
+    // Told the engine text of every statement run on this connection from now on (tests use it).
+    void setStatementObserver(std::function<void(const QString &)> observer);
 
 private:
     QString m_connectionString;
-    sqlite3 *m_handle = nullptr;
+    std::unique_ptr<Engine> m_engine;
+    std::function<void(const QString &)> m_observer;
     bool m_bulkWriting = false;
+    bool m_server = false;
 };
 
 } // namespace db

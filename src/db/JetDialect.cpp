@@ -104,6 +104,53 @@ void setCdateDefaultYear(int year)
     g_defaultYear.store(year);
 }
 
+int cdateDefaultYear()
+{
+    return g_defaultYear.load();
+}
+
+const char *const kSecondStatementMessage = "the statement text holds more than one statement";
+
+bool holdsSecondStatement(const QString &engineSql)
+{
+    const int n = int(engineSql.size());
+    bool ended = false;
+    for (int i = 0; i < n; ++i) {
+        const QChar c = engineSql.at(i);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            if (ended)
+                return true;
+            QString ignored;
+            i = readQuoted(engineSql, i, c, &ignored) - 1;
+        } else if (c == QLatin1Char('-') && i + 1 < n && engineSql.at(i + 1) == QLatin1Char('-')) {
+            while (i < n && engineSql.at(i) != QLatin1Char('\n'))
+                ++i;
+        } else if (c == QLatin1Char('/') && i + 1 < n && engineSql.at(i + 1) == QLatin1Char('*')) {
+            const int close = int(engineSql.indexOf(QLatin1String("*/"), i + 2));
+            i = close < 0 ? n : close + 1;
+        } else if (c == QLatin1Char('$') && i + 1 < n && !engineSql.at(i + 1).isDigit()) {
+            // a server's dollar-quoted text: $tag$ ... $tag$
+            int j = i + 1;
+            while (j < n && (engineSql.at(j).isLetter() || engineSql.at(j) == QLatin1Char('_')))
+                ++j;
+            if (j < n && engineSql.at(j) == QLatin1Char('$')) {
+                if (ended)
+                    return true;
+                const QString tag = engineSql.mid(i, j - i + 1);
+                const int close = int(engineSql.indexOf(tag, j + 1));
+                i = close < 0 ? n : close + int(tag.size()) - 1;
+            } else if (ended) {
+                return true;
+            }
+        } else if (c == QLatin1Char(';')) {
+            ended = true;
+        } else if (ended && !c.isSpace()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 namespace {
 
 // The calendar's own form, yyyy-MM-dd, read without a regular expression: it is what month() and

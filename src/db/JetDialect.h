@@ -19,7 +19,13 @@ void registerJetFunctions(sqlite3 *handle);
 // month-day forms M-d, M/d, M月d日 in the given year); returns the canonical yyyy-MM-dd or an empty text.
 QString canonicalDate(const QString &text, int defaultYear);
 
-// The year that month-day forms read by cdate are taken in (the processing year).
+// The year that month-day forms read by cdate are taken in (the processing year); 0 = this year.
 void setCdateDefaultYear(int year);
+int cdateDefaultYear();
+
+// Whether a statement text holds something after a semicolon that ends its first statement
+// (quoted texts, quoted names and comments are skipped). Both engines refuse such a text.
+bool holdsSecondStatement(const QString &engineSql);
+extern const char *const kSecondStatementMessage;
 
 } // namespace db

@@ -2,7 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/JetDialect.h"
-#include "db/Sqlite.h"
+#include "db/Engine.h"
 
 #include <QRegularExpression>
 
@@ -25,56 +25,6 @@ QString editableTable(const QString &engineSql)
     return m.captured(1);
 }
 
-bool declaredNumeric(const char *decltype_)
-{
-    if (!decltype_)
-        return false;
-    const QByteArray t = QByteArray(decltype_).toUpper();
-    return t.contains("INT") || t.contains("REAL") || t.contains("FLOA") || t.contains("DOUB") || t.contains("NUM");
-}
-
-QVariant columnValue(sqlite3_stmt *stmt, int col)
-{
-    switch (sqlite3_column_type(stmt, col)) {
-    case SQLITE_INTEGER:
-        return QVariant(qint64(sqlite3_column_int64(stmt, col)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(stmt, col));
-    case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, col)),
-                                          sqlite3_column_bytes(stmt, col)));
-    case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, col)),
-                                   sqlite3_column_bytes(stmt, col)));
-    default:
-        return QVariant();
-    }
-}
-
-void bindValue(sqlite3_stmt *stmt, int index, const QVariant &value)
-{
-    if (!value.isValid() || value.isNull()) {
-        sqlite3_bind_null(stmt, index);
-        return;
-    }
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::Bool:
-        sqlite3_bind_int64(stmt, index, value.toLongLong());
-        break;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        sqlite3_bind_double(stmt, index, value.toDouble());
-        break;
-    default: {
-        const QByteArray utf8 = value.toString().toUtf8();
-        sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    }
-    }
-}
-
 } // namespace
 
 Query::Query(QObject *parent) : QObject(parent) {}
@@ -86,52 +36,15 @@ void Query::open()
     close();
     if (!m_connection)
         throw DbError(QStringLiteral("the query has no connection"));
-    sqlite3 *handle = m_connection->requireHandle();
-    QString engineSql = rewriteJetSql(m_sql);
+    Engine &engine = m_connection->engine();
+    const QString engineSql = rewriteJetSql(m_sql);
     const QString table = editableTable(engineSql);
-    const bool editable = !table.isEmpty();
-    if (editable)
-        engineSql.replace(QRegularExpression(QStringLiteral(R"(^\s*select\s+\*)"),
-                                             QRegularExpression::CaseInsensitiveOption),
-                          QStringLiteral("select rowid, *"));
+    ResultSet result = engine.select(engineSql, table);
 
-    Statement statement;
-    prepareSingle(handle, engineSql, statement);
-    sqlite3_stmt *stmt = statement.get();
-    const int first = editable ? 1 : 0;
-    const int columns = sqlite3_column_count(stmt);
-    QStringList fields;
-    QVector<bool> numeric;
-    for (int c = first; c < columns; ++c) {
-        fields << QString::fromUtf8(sqlite3_column_name(stmt, c));
-        numeric << declaredNumeric(sqlite3_column_decltype(stmt, c));
-    }
-    QVector<QVector<QVariant>> rows;
-    QVector<qint64> rowids;
-    QVector<bool> typed(fields.size(), false);
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        QVector<QVariant> row;
-        row.reserve(fields.size());
-        for (int c = first; c < columns; ++c) {
-            row << columnValue(stmt, c);
-            const int f = c - first;
-            if (!typed[f] && !sqlite3_column_decltype(stmt, c) && sqlite3_column_type(stmt, c) != SQLITE_NULL) {
-                typed[f] = true;
-                const int t = sqlite3_column_type(stmt, c);
-                numeric[f] = t == SQLITE_INTEGER || t == SQLITE_FLOAT;
-            }
-        }
-        if (editable)
-            rowids << sqlite3_column_int64(stmt, 0);
-        rows << row;
-    }
-    if (rc != SQLITE_DONE)
-        throw DbError(engineMessage(handle));
-
-    m_rowids = std::move(rowids);
-    m_table = table;
-    browse(fields, numeric, std::move(rows));
+    m_keyColumns = result.keyColumns;
+    m_keys = std::move(result.keys);
+    m_table = m_keyColumns.isEmpty() ? QString() : table;
+    browse(result.fields, result.numeric, std::move(result.rows));
 }
 
 void Query::openRows(const QStringList &fields, const QVector<bool> &numeric, QVector<QVector<QVariant>> rows)
@@ -165,7 +78,8 @@ void Query::close()
     m_fields.clear();
     m_numeric.clear();
     m_rows.clear();
-    m_rowids.clear();
+    m_keys.clear();
+    m_keyColumns.clear();
     m_table.clear();
     m_pending.clear();
     m_editBackup.clear();
@@ -382,19 +296,19 @@ void Query::post()
     if (m_state != State::Edit)
         return;
     if (!m_pending.isEmpty()) {
-        sqlite3 *handle = m_connection->requireHandle();
-        QStringList sets;
-        for (int field : std::as_const(m_pending))
-            sets << QStringLiteral("\"%1\"=?").arg(QString(m_fields.at(field)).replace(QLatin1Char('"'), QLatin1String("\"\"")));
-        const QString sql = QStringLiteral("update \"%1\" set %2 where rowid=?").arg(m_table, sets.join(QLatin1Char(',')));
-        Statement statement;
-        prepareSingle(handle, sql, statement);
-        int index = 1;
-        for (int field : std::as_const(m_pending))
-            bindValue(statement.get(), index++, m_rows.at(m_current).at(field));
-        sqlite3_bind_int64(statement.get(), index, m_rowids.at(m_current));
-        if (sqlite3_step(statement.get()) != SQLITE_DONE)
-            throw DbError(engineMessage(handle));
+        QStringList fields;
+        QVector<QVariant> values;
+        for (int field : std::as_const(m_pending)) {
+            fields << m_fields.at(field);
+            values << m_rows.at(m_current).at(field);
+        }
+        m_connection->engine().updateRow(m_table, fields, values, m_keyColumns, m_keys.at(m_current));
+        // A key column that was changed finds the row from now on by its new value.
+        for (int k = 0; k < m_keyColumns.size(); ++k) {
+            const int field = fieldIndex(m_keyColumns.at(k));
+            if (field >= 0 && m_pending.contains(field))
+                m_keys[m_current][k] = m_rows.at(m_current).at(field);
+        }
     }
     m_pending.clear();
     m_editBackup.clear();

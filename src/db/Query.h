@@ -2,8 +2,9 @@
 // The client-side query object: opens a SELECT in the Jet dialect on a Connection and keeps all of its
 // rows in memory, so the record count is exact. It has a current row (1-based), moves, field reads,
 // Locate, bookmarks, control updating that can be suspended, scroll notifications, and in-place editing
-// of the current row of a single-table "select * from <table> ..." (written back by rowid at Post,
-// inside whatever transaction is open on the connection).
+// of the current row of a single-table "select * from <table> ..." (written back at Post by the row's
+// key - the file's row number, a server table's primary key - inside whatever transaction is open on
+// the connection).
 //
 // Bound grids listen to the signals; window code uses the beforeScroll/afterScroll callbacks.
 
@@ -122,7 +123,8 @@ private:
     QStringList m_fields;
     QVector<bool> m_numeric;
     QVector<QVector<QVariant>> m_rows;
-    QVector<qint64> m_rowids; // filled for editable results
+    QStringList m_keyColumns;        // editable results: the columns that find a row again
+    QVector<QVector<QVariant>> m_keys; // and their values per row
     QString m_table;          // the table of an editable result
     int m_current = -1;
     bool m_eof = true;

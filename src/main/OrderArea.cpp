@@ -4,6 +4,7 @@
 #include "calendar/DateTable.h"
 #include "calendar/IrregularIssues.h"
 #include "data/Backup.h"
+#include "catalogue/BackupGuard.h"
 #include "main/CatalogueQueries.h"
 #include "main/RestoreWindow.h"
 #include "main/UbkMainFrm.h"
@@ -318,11 +319,8 @@ void TbkMainFrm::clearBtnClick()
     if (!platform::Confirm(this, question))
         return;
     // The lines go only once a copy of the database holds them.
-    const BackupResult backup = WriteBackup(BackupReason::ClearOrders);
-    if (backup.failed()) {
-        platform::ShowError(this, BackupFailureMessage(QStringLiteral("清空全部记录"), backup));
+    if (!BackupBeforeDeleting(this, BackupReason::ClearOrders))
         return;
-    }
     if (ExecSql(QStringLiteral("delete from torder where dwid=") + QString::number(unit->id) + QStringLiteral(" and mllx=")
                 + QString::number(currentTab()))) {
         LoadOrders();
@@ -345,11 +343,9 @@ void TbkMainFrm::ToolButton1Click()
 void TbkMainFrm::loadBtnClick()
 {
     // No question is asked, so nothing is emptied before a copy of the database holds it.
-    const BackupResult backup = WriteBackup(BackupReason::SystemReset);
-    if (backup.failed()) {
-        platform::ShowError(this, BackupFailureMessage(QStringLiteral("系统初始"), backup));
+    BackupResult backup;
+    if (!BackupBeforeDeleting(this, BackupReason::SystemReset, &backup))
         return;
-    }
     const QStringList statements{QStringLiteral("delete from post"), QStringLiteral("delete from nopost"),
                                  QStringLiteral("delete from torder"), QStringLiteral("delete from dwinfo")};
     if (!ExecSqlBatch(statements)) {
@@ -362,6 +358,8 @@ void TbkMainFrm::loadBtnClick()
     ClearUnitList(dwbox);
     if (backup.written())
         platform::ShowInfo(this, QStringLiteral("系统初始完毕,原有数据已备份到:\n") + QDir::toNativeSeparators(backup.path));
+    else
+        platform::ShowInfo(this, QStringLiteral("系统初始完毕！")); // on a server, whose own backup was confirmed
 }
 
 // After a restore the window shows the restored database: catalogue, units and orders are read anew,

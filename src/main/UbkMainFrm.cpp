@@ -50,7 +50,8 @@ TbkMainFrm::TbkMainFrm(QWidget *parent) : QMainWindow(parent), ds(this), ddds(th
     // Creation step.
     setWindowTitle(QStringLiteral("Tavrin系统"));
     const DatabaseLocation database = CurrentDatabaseLocation();
-    GP.DatabasePath = database.filePath;
+    // With a server's settings file the database is that server: GP.DatabasePath names the file.
+    GP.DatabasePath = database.serverFile.isEmpty() ? database.filePath : database.serverFile;
     GP.ServerFile = database.serverFile;
     GP.ConnectionText = ConnectionTextFor(GP.DatabasePath);
     GP.UserRole = 0;

@@ -38,7 +38,7 @@ Answer showMessageBox(QWidget *owner, const QString &text, const QString &captio
     }
     QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(buttons == Buttons::YesNoDefaultNo ? no : yes);
     // Esc or closing the box answers No: a question is never taken as Yes unasked.
     box.setEscapeButton(no);
     box.exec();
@@ -93,6 +93,12 @@ bool Confirm(QWidget *owner, const QString &text)
 {
     return MessageBox(owner, text, QStringLiteral("提示信息"), Icon::Question, Buttons::YesNo)
            != Answer::No;
+}
+
+bool ConfirmDefaultNo(QWidget *owner, const QString &text)
+{
+    return MessageBox(owner, text, QStringLiteral("提示信息"), Icon::Question, Buttons::YesNoDefaultNo)
+           == Answer::Yes;
 }
 
 QString ExceptionText(const QString &text)

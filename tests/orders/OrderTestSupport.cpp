@@ -3,7 +3,6 @@
 #include "TestDatabase.h"
 
 #include "data/Udm.h"
-#include "db/Sqlite.h"
 #include "main/UbkMainFrm.h"
 
 #include <QApplication>
@@ -13,24 +12,17 @@
 
 StatementLog::StatementLog()
 {
-    sqlite3_trace_v2(dm->ADOConnection.handle(), SQLITE_TRACE_STMT, &StatementLog::trace, this);
+    dm->ADOConnection.setStatementObserver([this](const QString &sql) {
+        const QString first = sql.section(QLatin1Char(' '), 0, 0).toLower();
+        if (first == QLatin1String("insert") || first == QLatin1String("update") || first == QLatin1String("delete"))
+            m_writes << sql;
+    });
 }
 
 StatementLog::~StatementLog()
 {
-    if (dm && dm->ADOConnection.connected())
-        sqlite3_trace_v2(dm->ADOConnection.handle(), 0, nullptr, nullptr);
-}
-
-int StatementLog::trace(unsigned type, void *context, void *, void *text)
-{
-    if (type != SQLITE_TRACE_STMT)
-        return 0;
-    const QString sql = QString::fromUtf8(static_cast<const char *>(text));
-    const QString first = sql.section(QLatin1Char(' '), 0, 0).toLower();
-    if (first == QLatin1String("insert") || first == QLatin1String("update") || first == QLatin1String("delete"))
-        static_cast<StatementLog *>(context)->m_writes << sql;
-    return 0;
+    if (dm)
+        dm->ADOConnection.setStatementObserver(nullptr);
 }
 
 QStringList rowsOf(const QString &sql)

@@ -21,7 +21,6 @@ public:
     void clear() { m_writes.clear(); }
 
 private:
-    static int trace(unsigned type, void *context, void *statement, void *text);
     QStringList m_writes;
 };
 

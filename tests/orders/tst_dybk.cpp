@@ -358,7 +358,7 @@ private slots:
         storeLine("1-2", 1, 12, 1, 360);
         storeLine("2-1", 1, 12, 1, 260);
         m_main->ddado.first();
-        QVERIFY(ExecSql("create trigger no_orders before insert on torder begin select raise(abort,'disk full'); end"));
+        TestDatabase::refuse("no_orders", "torder", "insert", "disk full");
         chooseTitle(0, "4-2");
         run(0, [&](TdybkFrm *d) {
             leaveTermPanel(d);

@@ -411,9 +411,9 @@ private slots:
     {
         addUnit("'甲','a','1'");
         ToperatorFrm *w = open();
-        QVERIFY(ExecSql("create trigger no_update before update on dwinfo begin select raise(abort,'locked'); end"));
-        QVERIFY(ExecSql("create trigger no_delete before delete on dwinfo begin select raise(abort,'kept'); end"));
-        QVERIFY(ExecSql("create trigger no_insert before insert on dwinfo begin select raise(abort,'full'); end"));
+        TestDatabase::refuse("no_update", "dwinfo", "update", "locked");
+        TestDatabase::refuse("no_delete", "dwinfo", "delete", "kept");
+        TestDatabase::refuse("no_insert", "dwinfo", "insert", "full");
 
         w->xgBtn->click();
         typeInto(w->phone, "2");

@@ -6,6 +6,7 @@
 #include "TestDatabase.h"
 
 #include "calendar/DateTable.h"
+#include "data/Backup.h"
 #include "data/Udm.h"
 #include "main/UbkMainFrm.h"
 #include "orders/IntegerEdit.h"
@@ -45,6 +46,16 @@ void addLine(qint32 unit, int type, const QString &code, int copies, double amou
 qint32 unitId(const QString &name)
 {
     return valueOf("select id from dwinfo where dwmc='" + name + "'").toInt();
+}
+
+// On a server 系统初始 and 清空全部记录 ask whether the server's backup is current (default 否):
+// answers 是 to it, after `questionsBefore` questions answered 是.
+void confirmServerBackup(int questionsBefore = 0)
+{
+    if (!TestDatabase::onServer())
+        return;
+    for (int i = 0; i <= questionsBefore; ++i)
+        platform::TestHooks::queueAnswer(platform::Answer::Yes);
 }
 
 } // namespace
@@ -286,7 +297,7 @@ private slots:
         QCOMPARE(rowsOf("select bkdh from torder"), QStringList{"4-2"});
 
         // A failed delete shows LastError and keeps the grid.
-        QVERIFY(ExecSql("create trigger keep before delete on torder begin select raise(abort,'kept'); end"));
+        TestDatabase::refuse("keep", "torder", "delete", "kept");
         TestHooks::clear();
         w->delBtn->click();
         QCOMPARE(TestHooks::lastMessage().text, QString("提交时出现异常->kept"));
@@ -316,6 +327,16 @@ private slots:
                  QString("    确定要删除 单位：[青禾机械厂 ] \" 邮发报刊目录 \"  所有订阅记录吗?  "));
         QCOMPARE(valueOf("select count(*) from torder"), QString("4"));
 
+        if (TestDatabase::onServer()) {
+            // No copy on a server: the clerk confirms the server's backup, and 否 (the default) keeps all.
+            TestHooks::queueAnswer(platform::Answer::Yes);
+            w->clearBtn->click();
+            QCOMPARE(TestHooks::lastMessage().text, ServerBackupQuestion("清空全部记录"));
+            QCOMPARE(TestHooks::lastMessage().buttons, platform::Buttons::YesNoDefaultNo);
+            QCOMPARE(TestHooks::lastMessage().answer, platform::Answer::No);
+            QCOMPARE(valueOf("select count(*) from torder"), QString("4"));
+            confirmServerBackup(/*questionsBefore=*/1);
+        }
         w->clearBtn->click();
         QCOMPARE(TestHooks::lastMessage().text, QString("清除成功！"));
         QCOMPARE(TestHooks::lastMessage().caption, QString("信息"));
@@ -358,7 +379,8 @@ private slots:
         chooseUnit("青禾机械厂");
 
         // A failure deletes nothing.
-        QVERIFY(ExecSql("create trigger keep_units before delete on dwinfo begin select raise(abort,'busy'); end"));
+        TestDatabase::refuse("keep_units", "dwinfo", "delete", "busy");
+        confirmServerBackup();
         w->loadBtn->click();
         QCOMPARE(TestHooks::lastMessage().text, QString("初始系统失败->提交失败->busy"));
         QCOMPARE(TestHooks::lastMessage().caption, QString("错误信息"));
@@ -366,13 +388,19 @@ private slots:
         QCOMPARE(valueOf("select count(*) from post"), QString("26"));
         QCOMPARE(valueOf("select count(*) from torder"), QString("1"));
         QVERIFY(w->ddado.active());
-        QVERIFY(ExecSql("drop trigger keep_units"));
+        TestDatabase::allow("keep_units", "dwinfo");
 
         TestHooks::clear();
+        confirmServerBackup();
         w->loadBtn->click();
-        // The only message says where the copy of the data from before went.
-        QCOMPARE(TestHooks::messageCount(), 1);
-        QVERIFY(TestHooks::lastMessage().text.startsWith(QString("系统初始完毕,原有数据已备份到:")));
+        if (TestDatabase::onServer()) {
+            QCOMPARE(TestHooks::messageCount(), 2); // the question, then done
+            QCOMPARE(TestHooks::lastMessage().text, QString("系统初始完毕！"));
+        } else {
+            // The only message says where the copy of the data from before went.
+            QCOMPARE(TestHooks::messageCount(), 1);
+            QVERIFY(TestHooks::lastMessage().text.startsWith(QString("系统初始完毕,原有数据已备份到:")));
+        }
         for (const char *table : {"post", "nopost", "torder", "dwinfo"})
             QCOMPARE(valueOf(QString("select count(*) from ") + table), QString("0"));
         QCOMPARE(valueOf("select count(*) from bkmllx"), QString("4"));
@@ -505,8 +533,9 @@ private slots:
 
         // Reset the system; a copy of the data from before is kept.
         TestHooks::clear();
+        confirmServerBackup();
         w->loadBtn->click();
-        QCOMPARE(TestHooks::messageCount(), 1);
+        QCOMPARE(TestHooks::messageCount(), TestDatabase::onServer() ? 2 : 1);
         QCOMPARE(TestHooks::lastMessage().caption, QString("信息"));
         QCOMPARE(valueOf("select count(*) from post"), QString("0"));
         QCOMPARE(valueOf("select count(*) from dwinfo"), QString("0"));

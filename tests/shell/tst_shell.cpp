@@ -730,10 +730,24 @@ private slots:
         SetDatabaseLocation(chosen);
         {
             TbkMainFrm mainForm;
-            QCOMPARE(GP.DatabasePath, chosen.filePath);
+            QCOMPARE(GP.DatabasePath, chosen.serverFile); // the server is the database
             QCOMPARE(GP.ServerFile, chosen.serverFile);
+            QCOMPARE(GP.ConnectionText, ConnectionTextFor(chosen.serverFile));
+        }
+        chosen.serverFile.clear();
+        SetDatabaseLocation(chosen);
+        {
+            TbkMainFrm mainForm;
+            QCOMPARE(GP.DatabasePath, chosen.filePath);
             QCOMPARE(GP.ConnectionText, ConnectionTextFor(chosen.filePath));
         }
+        // a settings file beside the program selects the server unless --database names a database
+        QTemporaryDir folder;
+        QFile ini(folder.filePath("tavrin.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.close();
+        QCOMPARE(ChooseDatabaseLocation(folder.path(), QString(), data).serverFile, ini.fileName());
+        QVERIFY(ChooseDatabaseLocation(folder.path(), "/srv/bk.mdb", data).serverFile.isEmpty());
         SetDatabaseLocation(ChooseDatabaseLocation(QString()));
         QCOMPARE(CurrentDatabaseLocation().filePath, QDir(QCoreApplication::applicationDirPath()).filePath("bkdata.mdb"));
     }

@@ -1,13 +1,21 @@
-// bkdata: creates the program's database file, or restores one from a safety copy.
-//   bkdata [--demo] [--postal-rows N] [FILE]
-//   bkdata --restore BACKUP [FILE]
+// bkdata: creates the program's database, or restores a database file from a safety copy.
+//   bkdata [--demo] [--postal-rows N] [FILE]        the encrypted file
+//   bkdata --restore BACKUP [FILE]                  a database file restored from a safety copy
+//   bkdata --server SETTINGS.ini [--demo]           the schema in an empty database of a PostgreSQL server
+//   bkdata --server SETTINGS.ini --move FILE        a desk's file moved to the server, in one transaction
+//   bkdata --role-statements ROLE [--server SETTINGS.ini]
+//                                                   prints the statements that make an ordinary role
 // FILE defaults to where the program looks for its database: bkdata.mdb beside this program, or for an
-// installed copy the user's data folder (~/.local/share/tavrin). An existing file is never overwritten;
-// missing folders on the way are made.
+// installed copy the user's data folder (~/.local/share/tavrin). An existing file is never overwritten
+// (missing folders on the way are made); a server database that holds data is never written. The
+// server's password comes from the user's ~/.pgpass (or PGPASSWORD), never from the settings file.
 
 #include "CreateDatabase.h"
+#include "ServerSchema.h"
+
 #include "data/DatabaseLocation.h"
 #include "data/Restore.h"
+#include "data/ServerSettings.h"
 #include "data/Udm.h"
 #include "db/Connection.h"
 
@@ -20,6 +28,40 @@
 #include <cstdio>
 
 namespace {
+
+int failed(const QString &message)
+{
+    std::fprintf(stderr, "bkdata: %s\n", qPrintable(message));
+    return 1;
+}
+
+int onServer(const QString &settingsPath, const QString &moveFrom, const bkdata::CreateOptions &options)
+{
+    if (!QFileInfo(settingsPath).isFile())
+        return failed(QStringLiteral("settings file not found: %1").arg(settingsPath));
+    const ServerSettings settings = ReadServerSettings(settingsPath);
+    db::Connection server;
+    try {
+        server.setConnectionString(ServerConnectionText(settings));
+        server.open();
+    } catch (const db::DbError &e) {
+        return failed(QStringLiteral("cannot connect to the server: %1").arg(e.message()));
+    }
+    QString error;
+    if (!moveFrom.isEmpty()) {
+        QString report;
+        if (!bkdata::moveFileToServer(moveFrom, server, &report, &error))
+            return failed(error);
+        std::printf("bkdata: moved %s to database %s on the server\n%s\n", qPrintable(moveFrom),
+                    qPrintable(settings.database), qPrintable(report));
+        return 0;
+    }
+    if (!bkdata::createServerSchema(server, options, &error))
+        return failed(error);
+    std::printf("bkdata: created the tables in database %s on the server%s\n", qPrintable(settings.database),
+                options.demo ? " with the demo catalogue" : "");
+    return 0;
+}
 
 void say(std::FILE *stream, const QString &text)
 {
@@ -73,7 +115,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Creates the encrypted database file of Tavrin系统."));
+    parser.setApplicationDescription(QStringLiteral("Creates the database of Tavrin系统: the encrypted file, or the "
+                                                    "tables on a PostgreSQL server."));
     parser.addHelpOption();
     parser.addOption({QStringLiteral("demo"), QStringLiteral("Add a demo catalogue and three units.")});
     parser.addOption({QStringLiteral("postal-rows"), QStringLiteral("Add N generated postal titles (with --demo)."),
@@ -81,23 +124,45 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("restore"),
                       QStringLiteral("Restore FILE from the safety copy BACKUP (the replaced state is copied first)."),
                       QStringLiteral("BACKUP")});
+    parser.addOption({QStringLiteral("server"),
+                      QStringLiteral("Work on the server that this settings file describes ([server] host, port, "
+                                     "database, user, sslmode)."),
+                      QStringLiteral("SETTINGS.ini")});
+    parser.addOption({QStringLiteral("move"),
+                      QStringLiteral("Move every row of this database file to the server (with --server)."),
+                      QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("role-statements"),
+                      QStringLiteral("Print the statements that let ROLE read and write the seven tables and nothing "
+                                     "else."),
+                      QStringLiteral("ROLE")});
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("The database file (default: where the program looks for it)."));
     parser.process(app);
+
+    bkdata::CreateOptions options;
+    options.demo = parser.isSet(QStringLiteral("demo"));
+    options.demoPostalRows = parser.value(QStringLiteral("postal-rows")).toInt();
+    const QString settingsPath = parser.value(QStringLiteral("server"));
+    if (parser.isSet(QStringLiteral("role-statements"))) {
+        const QString database = settingsPath.isEmpty() ? QStringLiteral("bkdata")
+                                                        : ReadServerSettings(settingsPath).database;
+        for (const QString &statement : bkdata::roleStatements(parser.value(QStringLiteral("role-statements")), database))
+            std::printf("%s;\n", qPrintable(statement));
+        return 0;
+    }
+    if (!settingsPath.isEmpty())
+        return onServer(settingsPath, parser.value(QStringLiteral("move")), options);
+    if (parser.isSet(QStringLiteral("move")))
+        return failed(QStringLiteral("--move needs --server SETTINGS.ini"));
 
     const QStringList args = parser.positionalArguments();
     const QString path = args.isEmpty() ? ChooseDatabaseLocation(QString()).filePath : args.first();
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (parser.isSet(QStringLiteral("restore")))
         return restore(parser.value(QStringLiteral("restore")), path);
-    bkdata::CreateOptions options;
-    options.demo = parser.isSet(QStringLiteral("demo"));
-    options.demoPostalRows = parser.value(QStringLiteral("postal-rows")).toInt();
     QString error;
-    if (!bkdata::createDatabase(path, options, &error)) {
-        std::fprintf(stderr, "bkdata: %s\n", qPrintable(error));
-        return 1;
-    }
+    if (!bkdata::createDatabase(path, options, &error))
+        return failed(error);
     std::printf("bkdata: created %s%s\n", qPrintable(QDir::toNativeSeparators(path)),
                 options.demo ? " with the demo catalogue" : "");
     return 0;

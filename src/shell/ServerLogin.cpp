@@ -1,0 +1,62 @@
+#include "shell/ServerLogin.h"
+
+#include "data/ServerSettings.h"
+#include "data/Udm.h"
+#include "db/PasswordNeeded.h"
+#include "platform/Dialogs.h"
+
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+QString MissingDatabaseMessage(const QString &databasePath)
+{
+    if (QFileInfo(databasePath).isFile())
+        return QString();
+    if (IsServerSettingsPath(databasePath))
+        return QStringLiteral("找不到数据库服务器的设置文件") + databasePath + QStringLiteral(",请与系统员联系...");
+    return QStringLiteral("系统目录无数据库文件,请与系统员联系...");
+}
+
+bool OpenDatabaseAtLogin(QWidget *owner)
+{
+    dm->ADOConnection.setConnectionString(GP.ConnectionText);
+    try {
+        dm->ADOConnection.open();
+        return true;
+    } catch (const db::PasswordNeeded &) {
+    }
+    const ServerSettings settings = ReadServerSettings(GP.DatabasePath);
+    ServerPasswordDialog ask(settings.user, settings.host, owner);
+    if (platform::ExecModal(&ask) != QDialog::Accepted)
+        return false;
+    GP.ConnectionText = ServerConnectionText(settings, ask.password());
+    dm->ADOConnection.setConnectionString(GP.ConnectionText);
+    dm->ADOConnection.open();
+    return true;
+}
+
+ServerPasswordDialog::ServerPasswordDialog(const QString &user, const QString &server, QWidget *owner)
+    : QDialog(owner)
+{
+    setWindowTitle(QStringLiteral("Tavrin系统"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("请输入数据库服务器%1上用户%2的密码:").arg(server, user), this));
+    passwordEdit = new QLineEdit(this);
+    passwordEdit->setEchoMode(QLineEdit::Password);
+    layout->addWidget(passwordEdit);
+    auto *buttons = new QDialogButtonBox(this);
+    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+QString ServerPasswordDialog::password() const
+{
+    return passwordEdit->text();
+}

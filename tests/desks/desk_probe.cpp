@@ -1,0 +1,98 @@
+// One desk for the multi-desk tests, working on the database that a path names (a file, or a
+// settings file describing a server) with the program's own statements:
+//   desk_probe orders PATH DESK COUNT UNIT...   enters COUNT order lines, cycling through the units and
+//                                               the demo titles; prints "unit copies" per unit at the end
+//   desk_probe import PATH COUNT                imports COUNT postal titles one entry at a time, as the
+//                                               catalogue import does; prints "imported N" after each
+// Exit code 0 when everything was written, 1 with the LastError text on stderr otherwise.
+
+#include "catalogue/CatalogueImport.h"
+#include "data/Udm.h"
+#include "orders/GuardedWrite.h"
+#include "orders/OrderLineStatements.h"
+#include "sheet/CellValue.h"
+
+#include <QCoreApplication>
+#include <QMap>
+
+#include <cstdio>
+
+namespace {
+
+int fail(const char *what, int at)
+{
+    std::fprintf(stderr, "%s %d: %s\n", what, at, qPrintable(GP.LastError));
+    return 1;
+}
+
+int enterOrders(int desk, int count, const QList<int> &units)
+{
+    const QStringList codes{"1-1", "1-2", "1-9", "3-1", "2-1", "4-2"};
+    QMap<int, qint64> copies;
+    for (int i = 0; i < count; ++i) {
+        NewOrderLine line;
+        line.unitId = units.at(i % units.size());
+        line.code = codes.at((i + desk) % codes.size());
+        line.period = QStringLiteral("月刊");
+        line.copies = 1 + (i + desk) % 4;
+        line.amount = 12.5 * line.copies;
+        // as the subscription dialog writes it: only while the unit is still there
+        const GuardedWriteResult written =
+            GuardedWrite(QStringLiteral("select id from dwinfo where id=") + QString::number(line.unitId),
+                         [](const db::Query &unit) { return !unit.isEmpty(); }, OrderInsertSql(line));
+        if (written != GuardedWriteResult::Written)
+            return fail("order line", i);
+        copies[line.unitId] += line.copies;
+    }
+    for (auto it = copies.cbegin(); it != copies.cend(); ++it)
+        std::printf("%d %lld\n", it.key(), static_cast<long long>(it.value()));
+    return 0;
+}
+
+int importTitles(int count)
+{
+    const QStringList headers{"bkdh", "bkmc", "kq", "cbrq", "qnj", "dj", "bkzl"};
+    const QString head = ImportInsertHead(QStringLiteral("post"), headers);
+    for (int i = 0; i < count; ++i) {
+        const QVector<sheet::CellValue> cells{
+            sheet::CellValue::text(QStringLiteral("%1-%2").arg(1 + i / 100).arg(i % 100 + 1)),
+            sheet::CellValue::text(QStringLiteral("导入报刊%1").arg(i)),
+            sheet::CellValue::text(QStringLiteral("月刊")),
+            sheet::CellValue::text(QStringLiteral("每月的10号出版")),
+            sheet::CellValue::number(96),
+            sheet::CellValue::number(8),
+            sheet::CellValue::text(QStringLiteral("杂志")),
+        };
+        const ImportRowStatements row = BuildImportRow(QStringLiteral("post"), head, headers, cells);
+        if (!ExecSqlBatch(row.statements))
+            return fail("import entry", i);
+        std::printf("imported %d\n", i + 1);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 4)
+        return 2;
+    dm = new Tdm;
+    GP.DatabasePath = args.at(2);
+    GP.ConnectionText = ConnectionTextFor(GP.DatabasePath);
+    GP.WorkYear = 2010;
+    int result = 2;
+    if (args.at(1) == QLatin1String("orders") && args.size() >= 6) {
+        QList<int> units;
+        for (int i = 5; i < args.size(); ++i)
+            units << args.at(i).toInt();
+        result = enterOrders(args.at(3).toInt(), args.at(4).toInt(), units);
+    } else if (args.at(1) == QLatin1String("import")) {
+        result = importTitles(args.at(3).toInt());
+    }
+    delete dm;
+    return result;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The program's database on a PostgreSQL server: the seven tables (text compared and sorted by code
+// point, as in the file), the ids the server assigns, the catalogue types and the Jet functions;
+// moving a desk's file there; and the grants of an ordinary role.
+
+#include "CreateDatabase.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace db {
+class Connection;
+}
+
+namespace bkdata {
+
+// The statements that make the schema in an empty server database (the catalogue types included).
+QStringList serverSchemaStatements();
+
+// Creates the schema (and the demo data on request) in one transaction on an open server
+// connection. Refuses when the program's tables exist already.
+bool createServerSchema(db::Connection &server, const CreateOptions &options, QString *error);
+
+// Copies every row of the seven tables of the database file `filePath` to the server inside one
+// transaction, compares the row counts and writes them into `report`. Creates the schema when it is
+// missing; refuses a server database whose tables hold rows (catalogue types aside).
+bool moveFileToServer(const QString &filePath, db::Connection &server, QString *report, QString *error);
+
+// The statements that let `role` (an ordinary login role) read and write the seven tables, and do
+// nothing else, in database `database`.
+QStringList roleStatements(const QString &role, const QString &database);
+
+} // namespace bkdata
