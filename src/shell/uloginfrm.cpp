@@ -1,6 +1,7 @@
 #include "shell/uloginfrm.h"
 
 #include "calendar/DateTable.h"
+#include "data/DatabaseCheck.h"
 #include "data/Udm.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
@@ -177,6 +178,13 @@ void Tloginfrm::BitBtn1Click()
     dm->ADOConnection.setConnectionString(GP.ConnectionText);
     setButtonsEnabled(false);
     platform::ProcessMessages();
+    // Opening for work writes to the file: an empty, foreign or damaged file is refused before that.
+    const DatabaseFileCheck check = CheckDatabaseFile(GP.ConnectionText);
+    if (!check.ok) {
+        platform::ShowPrompt(this, QStringLiteral("连接数据库失败->") + check.failure);
+        setButtonsEnabled(true);
+        return;
+    }
     try {
         dm->ADOConnection.open();
         GP.WorkYear = typedYear;
