@@ -130,8 +130,10 @@ void Connection::setBulkWriting(bool on)
 {
     sqlite3 *handle = requireHandle();
     runEngineSql(handle, on ? "pragma synchronous=NORMAL" : "pragma synchronous=FULL");
+    // Flush what the bulk wrote. A passive checkpoint waits for nobody: when another program holds
+    // the database, the clerk has waited for it once already (the failed write) and not again here.
     if (!on && m_bulkWriting)
-        runEngineSql(handle, "pragma wal_checkpoint(FULL)"); // flush what the bulk wrote
+        runEngineSql(handle, "pragma wal_checkpoint(PASSIVE)");
     m_bulkWriting = on;
 }
 
