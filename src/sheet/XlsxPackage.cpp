@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QXmlStreamReader>
 #include <QtEndian>
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -19,40 +20,80 @@ namespace sheet {
 namespace {
 
 // Unpacked parts beyond this are refused: protects against archives that inflate to
-// many times their size.
-constexpr quint64 kMaxUnpacked = 512ull * 1024 * 1024;
+// many times their size. A package unpacks to at most 32 times its size (real packages
+// stay far below: sheet XML packs about ten to one), but small packages may always
+// unpack to 32 MB and none beyond 512 MB. The reader holds about three copies of the
+// unpacked parts, so a file under 1 MB never makes it hold more than about 100 MB.
+constexpr quint64 kLeastUnpackedLimit = 32ull * 1024 * 1024;
+constexpr quint64 kMostUnpackedLimit = 512ull * 1024 * 1024;
+constexpr quint64 kUnpackedPerPackedByte = 32;
 // Deflate unpacks at most about 1032 bytes from one.
 constexpr quint64 kMaxDeflateRatio = 1032;
 
 quint16 le16(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint16>(b.constData() + at); }
 quint32 le32(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); }
 
-// Sum of the unpacked sizes that the archive's central directory declares; 0 when the
-// directory cannot be found (reading the archive then fails). A part declaring more
-// than deflate can unpack from its packed size counts as too large: its size field is
-// damaged or made up.
-quint64 declaredUnpackedSize(const QByteArray &zip)
+quint64 unpackedLimit(qsizetype fileSize)
+{
+    return std::clamp<quint64>(quint64(fileSize) * kUnpackedPerPackedByte, kLeastUnpackedLimit, kMostUnpackedLimit);
+}
+
+[[noreturn]] void damagedSize(const QString &what)
+{
+    throw SheetError(QStringLiteral("压缩包的大小信息有误（%1）").arg(what));
+}
+
+// Every size and position that the archive's end record, central directory and local
+// headers declare is checked against the file itself before liborcus reads any of them
+// (it sets aside as much memory as a size declares). A part must lie inside the file
+// before the central directory, declare in its local header what the directory declares
+// (or nothing, when a data descriptor follows it), and not claim to unpack to more than
+// deflate can make of its packed size; all parts together must stay under the limit.
+// Zip64 archives (sizes of 0xFFFFFFFF) are not packages of any program we read. Without
+// an end record nothing is checked here: liborcus refuses such a file before reading.
+void checkDeclaredSizes(const QByteArray &zip)
 {
     const qsizetype floor = std::max<qsizetype>(0, zip.size() - 65557);
     for (qsizetype end = zip.size() - 22; end >= floor; --end) {
         if (le32(zip, end) != 0x06054b50)
             continue;
         const quint16 count = le16(zip, end + 10);
-        qsizetype at = le32(zip, end + 16);
+        const quint64 directorySize = le32(zip, end + 12);
+        const quint64 directoryStart = le32(zip, end + 16);
+        if (count == 0xFFFF || directorySize == 0xFFFFFFFFu || directoryStart == 0xFFFFFFFFu)
+            damagedSize(QStringLiteral("ZIP64"));
+        if (directoryStart + directorySize > quint64(end))
+            damagedSize(QStringLiteral("目录超出文件"));
         quint64 total = 0;
+        qsizetype at = qsizetype(directoryStart);
         for (quint16 i = 0; i < count; ++i) {
-            if (at < 0 || at + 46 > zip.size() || le32(zip, at) != 0x02014b50)
-                return total;
+            if (at + 46 > end || le32(zip, at) != 0x02014b50)
+                damagedSize(QStringLiteral("目录项%1").arg(i + 1));
+            const quint16 flags = le16(zip, at + 8);
             const quint64 packed = le32(zip, at + 20);
             const quint64 unpacked = le32(zip, at + 24);
+            const quint64 local = le32(zip, at + 42);
+            if (packed == 0xFFFFFFFFu || unpacked == 0xFFFFFFFFu || local == 0xFFFFFFFFu)
+                damagedSize(QStringLiteral("ZIP64"));
             if (unpacked > packed * kMaxDeflateRatio + 1024)
-                return ~quint64(0);
+                throw SheetError(QStringLiteral("压缩包解开后过大"));
+            if (local + 30 > directoryStart || le32(zip, qsizetype(local)) != 0x04034b50)
+                damagedSize(QStringLiteral("部件%1的位置").arg(i + 1));
+            const quint64 dataStart = local + 30 + le16(zip, qsizetype(local) + 26) + le16(zip, qsizetype(local) + 28);
+            if (dataStart + packed > directoryStart)
+                damagedSize(QStringLiteral("部件%1的压缩大小").arg(i + 1));
+            const quint64 localPacked = le32(zip, qsizetype(local) + 18);
+            const quint64 localUnpacked = le32(zip, qsizetype(local) + 22);
+            const bool described = (flags & 0x0008) && localPacked == 0 && localUnpacked == 0;
+            if (!described && (localPacked != packed || localUnpacked != unpacked))
+                damagedSize(QStringLiteral("部件%1的本地头").arg(i + 1));
             total += unpacked;
             at += 46 + le16(zip, at + 28) + le16(zip, at + 30) + le16(zip, at + 32);
         }
-        return total;
+        if (total > unpackedLimit(zip.size()))
+            throw SheetError(QStringLiteral("压缩包解开后过大"));
+        return;
     }
-    return 0;
 }
 
 quint32 crc32(const QByteArray &data)
@@ -281,8 +322,7 @@ bool characterReferencesValid(const QByteArray &xml)
 // The parts of a package, each checked.
 QList<QPair<QByteArray, QByteArray>> checkedParts(const QByteArray &file)
 {
-    if (declaredUnpackedSize(file) > kMaxUnpacked)
-        throw SheetError(QStringLiteral("压缩包解开后过大"));
+    checkDeclaredSizes(file);
     QList<QPair<QByteArray, QByteArray>> parts;
     try {
         orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t *>(file.constData()), size_t(file.size()));
