@@ -4,3 +4,4 @@
 int runImportStatementsTest(int argc, char **argv);
 int runImportWindowTest(int argc, char **argv);
 int runEditWindowTest(int argc, char **argv);
+int runImportKillTest(int argc, char **argv);

@@ -12,5 +12,6 @@ int main(int argc, char **argv)
     failures += runImportStatementsTest(argc, argv);
     failures += runImportWindowTest(argc, argv);
     failures += runEditWindowTest(argc, argv);
+    failures += runImportKillTest(argc, argv);
     return failures;
 }
