@@ -118,7 +118,7 @@ int main(int argc, char **argv)
                 rows, perRow, perRowDurable, oneBatch, perRow / oneBatch);
 
     // About 50 MB: the login's check must stay under a second on it.
-    openFresh(dir, QStringLiteral("large.mdb"), 280000);
+    openFresh(dir, QStringLiteral("large.mdb"), 350000);
     CountRows(QStringLiteral("select * from post")); // connect
     delete dm; // the login looks before the program opens the file
     dm = nullptr;
@@ -131,13 +131,18 @@ int main(int argc, char **argv)
         checks.push_back(t.nsecsElapsed() / 1e6);
     }
     dm = new Tdm;
+    // The login's check gives up after a second; the whole quick check shows what it would take.
+    t.start();
+    if (CountRows(QStringLiteral("pragma quick_check(1)")) != 1)
+        qFatal("quick check failed: %s", qPrintable(GP.LastError));
+    const double whole = t.nsecsElapsed() / 1e6;
     t.start();
     if (CountRows(QStringLiteral("select bkmc from post where bkmc like '%x%'")) < 0)
         qFatal("scan failed: %s", qPrintable(GP.LastError));
     const double scan = t.nsecsElapsed() / 1e6;
-    std::printf("login check of a %.0f MB database: %.0f ms (target: < 1000 ms); reading every catalogue row "
-                "%.0f ms; ratio %.2f\n",
-                megabytes, medianMs(checks), scan, medianMs(checks) / scan);
+    std::printf("login check of a %.0f MB database: %.0f ms (target: < 1000 ms; the whole quick check %.0f ms); "
+                "reading every catalogue row %.0f ms; quick check / reading %.2f\n",
+                megabytes, medianMs(checks), whole, scan, whole / scan);
     delete dm;
     dm = nullptr;
     return 0;

@@ -7,8 +7,10 @@
 // with the program's password (another program's file, another password); a database that lacks one
 // of the program's six tables (bkmllx, post, nopost, dwinfo, torder, rqdzb; tables added later are not
 // required, so a database from before they existed is accepted and gets them on first start); and a
-// database that fails the engine's quick integrity check (damaged). The failure text puts a Chinese
-// sentence first and the engine's own text after it; a damaged file's text names the backup folder.
+// database that fails the engine's quick integrity check (damaged). The check is bounded: one that
+// has not finished within a second lets the file pass (a desk's file of 50 MB takes a fraction of
+// that). The failure text puts a Chinese sentence first and the engine's own text after it; a damaged
+// file's text names the backup folder.
 //
 // Only the encrypted file engine is looked at; a connection text without a Data Source (a server
 // engine) passes, as does a file that does not exist (opening reports that in its own words).

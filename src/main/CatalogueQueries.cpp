@@ -35,11 +35,14 @@ QString CatalogueStatement(int tab, const QString &filter)
 
 QString TolerantCatalogueStatement(int tab, const QString &filter)
 {
-    // Only codes of digits, one hyphen and at most nine digits on either side reach the conversions.
-    return catalogueSelect(tab, filter)
-        + QStringLiteral(" order by case when bkdh glob '[0-9]*-[0-9]*' and bkdh not glob '*[^0-9-]*'"
-                         " and bkdh not glob '*-*-*' and instr(bkdh,'-') between 2 and 10"
-                         " and length(bkdh)-instr(bkdh,'-') between 1 and 9 then ")
+    // Only codes of ASCII digits around one hyphen, at most nine digits on either side, reach the
+    // conversions: with every digit taken out, such a code is the hyphen alone. Written with replace,
+    // instr and len only, so every engine runs it.
+    QString digitsRemoved = QStringLiteral("bkdh");
+    for (char digit = '0'; digit <= '9'; ++digit)
+        digitsRemoved = QStringLiteral("replace(%1,'%2','')").arg(digitsRemoved).arg(QLatin1Char(digit));
+    return catalogueSelect(tab, filter) + QStringLiteral(" order by case when ") + digitsRemoved
+        + QStringLiteral("='-' and instr(bkdh,'-') between 2 and 10 and len(bkdh)-instr(bkdh,'-') between 1 and 9 then ")
         + CodeSortKey + QStringLiteral(" else 9223372036854775807 end, bkdh");
 }
 
