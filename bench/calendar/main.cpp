@@ -1,10 +1,13 @@
 // Times CountIssues for each counting rule (1,000 calls each) and BuildDateTable for a leap year,
 // against baselines measured in the same run: a plain count of the calendar rows, and the rebuild's
 // statement batch prepared beforehand. The second count baseline reads the month without month().
+// Then CountIssues of a title with 50 register entries against the same calls for a title without.
 
 #include "CreateDatabase.h"
 #include "calendar/DateTable.h"
+#include "calendar/IrregularIssues.h"
 #include "calendar/IssueCount.h"
+#include "calendar/IssueSchedule.h"
 #include "data/Udm.h"
 
 #include <QCoreApplication>
@@ -112,6 +115,56 @@ int main(int argc, char **argv)
                     t.medianMs, t.worstMs, t.medianMs / plain.medianMs, qPrintable(rule.kq), last);
     }
     std::printf("  slowest median %.3f ms   target <= 1 ms\n", slowestMedian);
+
+    // 50 entries for one title: 45 single omitted days and 5 combined issues of a week, spread over
+    // the year; other titles' entries beside them, as a register in use would hold.
+    const TitleRef registered{0, QStringLiteral("1-1")};
+    const TitleRef unregistered{0, QStringLiteral("1-2")};
+    QStringList entries;
+    for (int i = 0; i < 45; ++i) {
+        const QDate day = QDate(2012, 1, 3).addDays(i * 7);
+        entries << InsertIrregularIssueStatement(registered, 2012, {KindBreak, day, day, {}});
+    }
+    for (int i = 0; i < 5; ++i) {
+        // Thursday to Monday: between two of the omitted Tuesdays.
+        const QDate first = QDate(2012, 1, 5).addDays(i * 70);
+        entries << InsertIrregularIssueStatement(registered, 2012, {KindCombined, first, first.addDays(4), {}});
+    }
+    for (int t = 3; t < 203; ++t)
+        entries << InsertIrregularIssueStatement({0, QStringLiteral("1-%1").arg(t)}, 2012,
+                                                 {KindBreak, QDate(2012, 2, 1), QDate(2012, 2, 7), {}});
+    if (!ExecSqlBatch(entries)) {
+        std::fprintf(stderr, "cannot write the register: %s\n", qPrintable(GP.LastError));
+        return 1;
+    }
+    std::printf("\nCountIssues with the register, %d calls per rule, 50 entries for the title, 200 other "
+                "titles with entries\n", calls);
+    std::printf("  %-18s %14s %14s %14s %7s\n", "rule", "no entries", "50 entries", "without title", "ratio");
+    double slowestRegistered = 0;
+    double worstRatio = 0;
+    for (const Rule &rule : rules) {
+        int withCount = 0;
+        int withoutCount = 0;
+        const Timing without = measure(calls, [&](int i) {
+            const int start = 1 + i % 6;
+            withoutCount = CountIssues(unregistered, rule.kq, rule.cbrq, start, start + 6);
+        });
+        const Timing with = measure(calls, [&](int i) {
+            const int start = 1 + i % 6;
+            withCount = CountIssues(registered, rule.kq, rule.cbrq, start, start + 6);
+        });
+        const Timing bare = measure(calls, [&](int i) {
+            const int start = 1 + i % 6;
+            CountIssues(rule.kq, rule.cbrq, start, start + 6);
+        });
+        const double ratio = with.medianMs / without.medianMs;
+        slowestRegistered = std::max(slowestRegistered, with.medianMs);
+        worstRatio = std::max(worstRatio, ratio);
+        std::printf("  %-18s %11.3f ms %11.3f ms %11.3f ms %7.2f  counts %d / %d\n", rule.name, without.medianMs,
+                    with.medianMs, bare.medianMs, ratio, withoutCount, withCount);
+    }
+    std::printf("  medians; slowest with entries %.3f ms (target <= 1 ms), largest ratio %.2f (target <= 2)\n",
+                slowestRegistered, worstRatio);
 
     delete dm;
     dm = nullptr;

@@ -195,8 +195,10 @@ IssueCountQuery dateList(const QString &cbrq, int startMonth, int endMonth)
 
 IssueCountQuery singleDate(const QString &cbrq)
 {
-    return statement(QStringLiteral("select cbrq from rqdzb where cbrq=")
-                     + cdateOf(cutBefore(cbrq, QStringLiteral("出版"))));
+    IssueCountQuery query = statement(QStringLiteral("select cbrq from rqdzb where cbrq=")
+                                      + cdateOf(cutBefore(cbrq, QStringLiteral("出版"))));
+    query.monthRestricted = false;
+    return query;
 }
 
 } // namespace

@@ -13,6 +13,8 @@ struct IssueCountQuery {
     };
     Kind kind = Kind::NotCounted;
     QString text;
+    // False for the single-date rule, whose statement counts its date whatever months are ordered.
+    bool monthRestricted = true;
 };
 
 // Puts the counting statement together; explicit dates are built in `workYear`.

@@ -1,6 +1,6 @@
 #include "calendar/SubscriptionAmount.h"
 
-#include "calendar/IssueCount.h"
+#include "calendar/IssueSchedule.h"
 #include "calendar/Vocabulary.h"
 #include "data/Udm.h"
 
@@ -15,7 +15,7 @@ struct CopyPrice {
 
 CopyPrice issuePrice(int startMonth, int endMonth, const TitlePrices &title)
 {
-    const int issues = CountIssues(title.kq, title.cbrq, startMonth, endMonth);
+    const int issues = CountIssues(title.title, title.kq, title.cbrq, startMonth, endMonth);
     if (issues < 0)
         return {0, GP.LastError, true};
     return {title.dj * issues, {}, false};

@@ -3,6 +3,8 @@
 // The subscription dialog runs it on every change of the copies. Nothing is rounded: the amount edit
 // only displays two decimals.
 
+#include "calendar/IrregularIssues.h"
+
 #include <QString>
 
 #include <optional>
@@ -16,6 +18,7 @@ struct TitlePrices {
     double dj = 0;  // 单价, one issue
     QString kq;     // period, for counting issues
     QString cbrq;   // publication-date description, for counting issues
+    TitleRef title; // catalogue type and code, whose register entries the count applies
 };
 
 struct AmountResult {
@@ -32,6 +35,7 @@ struct AmountResult {
 
 // termIndex is the selected index of the term list (-1 for none, see TermIndex); the months are
 // those of the month edits (start <= end when a term is selected); copies is empty when the copies
-// edit is. Counting issues reads the calendar through CountIssues.
+// edit is. Counting issues reads the calendar and the register of irregular issues through
+// CountIssues.
 AmountResult SubscriptionAmount(int termIndex, int startMonth, int endMonth, std::optional<int> copies,
                                 const TitlePrices &title);

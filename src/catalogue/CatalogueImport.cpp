@@ -1,5 +1,6 @@
 #include "catalogue/CatalogueImport.h"
 
+#include "data/CatalogueCode.h"
 #include "data/Udm.h"
 
 #include <cmath>
@@ -19,21 +20,6 @@ bool isAsciiDigit(QChar c)
 bool isPrice(const QString &header)
 {
     return header.compare(QLatin1String("MLLX"), Qt::CaseInsensitive) != 0;
-}
-
-// A whole number of ASCII digits, at most 2147483647.
-bool wholeNumber(QStringView digits, qint64 *value)
-{
-    if (digits.isEmpty() || digits.size() > 10)
-        return false;
-    qint64 n = 0;
-    for (const QChar c : digits) {
-        if (!isAsciiDigit(c))
-            return false;
-        n = n * 10 + (c.unicode() - '0');
-    }
-    *value = n;
-    return n <= 2147483647;
 }
 
 } // namespace
@@ -79,13 +65,8 @@ DuplicateHeader FirstDuplicateHeader(const QStringList &headers)
 
 bool IsCatalogueCode(const QString &code)
 {
-    const qsizetype hyphen = code.indexOf(QLatin1Char('-'));
-    if (hyphen < 0)
-        return false;
-    qint64 first = 0;
-    qint64 second = 0;
-    return wholeNumber(QStringView(code).left(hyphen), &first) && wholeNumber(QStringView(code).mid(hyphen + 1), &second)
-           && first * 10000 + second <= 2147483647;
+    qint64 key = 0;
+    return CatalogueSortKey(code, key) && key <= 2147483647;
 }
 
 QString ImportTargetTable(int catalogueType)

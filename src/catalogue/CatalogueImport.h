@@ -34,9 +34,9 @@ struct DuplicateHeader {
 };
 DuplicateHeader FirstDuplicateHeader(const QStringList &headers);
 
-// A catalogue code: ASCII digits, one "-", ASCII digits, each number at most 2147483647 and the sort
-// key (first number times 10000 plus the second) too, so the catalogue's sort converts it. Blanks
-// around it are not part of it (the caller trims).
+// A catalogue code the catalogue's sort converts: two whole numbers joined by "-" (CatalogueSortKey)
+// whose sort key (first number times 10000 plus the second) is a long integer, at most 2147483647.
+// Blanks around it are not part of it (the caller trims).
 bool IsCatalogueCode(const QString &code);
 
 // "post" for catalogue type 0, "nopost" for every other type.

@@ -1,5 +1,6 @@
 #include "catalogue/UbkmlFrm.h"
 
+#include "catalogue/CatalogueCheck.h"
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/CentreOnScreen.h"
 #include "data/Backup.h"
@@ -11,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -34,15 +36,9 @@ namespace {
 const QString ProgId = QStringLiteral("excel.application");
 constexpr qint64 LabelRefreshMs = 25;
 
-// Quits a spreadsheet application that is no longer wanted; it may already have gone.
 void quitQuietly(const std::shared_ptr<sheet::Application> &app)
 {
-    if (!app || app->hasQuit())
-        return;
-    try {
-        app->Quit();
-    } catch (const std::exception &) {
-    }
+    QuitImportApplication(app);
 }
 
 // The cells of columns 1 to `columns` of one row.
@@ -154,6 +150,10 @@ void TbkmlFrm::buildControls()
     lbmsg->setObjectName(QStringLiteral("lbmsg"));
     lbmsg->setGeometry(86, 136, 449, 18);
 
+    fileLabel = new QLabel(Panel1);
+    fileLabel->setObjectName(QStringLiteral("fileLabel"));
+    fileLabel->setGeometry(86, 72, 449, 18);
+
     FlatPanel2 = new TFlatPanel(Panel1);
     FlatPanel2->setObjectName(QStringLiteral("FlatPanel2"));
     FlatPanel2->setGeometry(6, 250, 609, 1);
@@ -202,12 +202,49 @@ void TbkmlFrm::fitTypeColumns()
     mllxBox->setColumns(fits ? 4 : 2);
 }
 
+std::shared_ptr<sheet::Application> OpenImportWorkbook(const QString &fileName, QStringList *sheets)
+{
+    std::shared_ptr<sheet::Application> app = sheet::createApplication(ProgId);
+    if (!app)
+        throw sheet::SheetError(QStringLiteral("无法启动电子表格程序") + ProgId);
+    try {
+        app->setVisible(false);
+        app->Workbooks().open(fileName);
+        sheets->clear();
+        const int count = app->WorkSheets().Count();
+        for (int i = 1; i <= count; ++i)
+            *sheets << app->WorkSheets(i).Name();
+    } catch (...) {
+        QuitImportApplication(app);
+        throw;
+    }
+    return app;
+}
+
+void QuitImportApplication(const std::shared_ptr<sheet::Application> &app)
+{
+    if (!app || app->hasQuit())
+        return;
+    try {
+        app->Quit();
+    } catch (const std::exception &) {
+    }
+}
+
+void TbkmlFrm::showFileName(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    fileLabel->setText(fileName.isEmpty() ? QString() : QStringLiteral("导入文件：") + info.fileName());
+    fileLabel->setToolTip(fileName.isEmpty() ? QString() : QDir::toNativeSeparators(info.absoluteFilePath()));
+}
+
 void TbkmlFrm::BitBtn1Click()
 {
     platform::FileDialogRequest request;
     request.title = QStringLiteral("请选择输出文件名");
     request.defaultExt = QStringLiteral("xls");
     request.filter = ImportFileFilter;
+    request.purpose = QStringLiteral("import");
     const QString fileName = platform::OpenFileName(this, request);
     if (fileName.isEmpty()) {
         platform::ShowException(QStringLiteral("没有选择导入的文件"));
@@ -222,22 +259,15 @@ void TbkmlFrm::BitBtn1Click()
     // application of an earlier file, so a file that cannot be opened leaves the earlier one usable.
     std::shared_ptr<sheet::Application> app;
     try {
-        app = sheet::createApplication(ProgId);
-        if (!app)
-            throw sheet::SheetError(QStringLiteral("无法启动电子表格程序") + ProgId);
-        app->setVisible(false);
-        app->Workbooks().open(fileName);
         QStringList sheets;
-        const int count = app->WorkSheets().Count();
-        for (int i = 1; i <= count; ++i)
-            sheets << app->WorkSheets(i).Name();
-
+        app = OpenImportWorkbook(fileName, &sheets);
         if (ImportApp != app)
             quitQuietly(ImportApp);
         ImportApp = app;
         ImportAppOpen = true;
         CBox->clear();
         CBox->addItems(sheets);
+        showFileName(fileName);
         if (CBox->count() == 1) {
             CBox->setCurrentIndex(0);
             CBox->setEnabled(false);
@@ -383,14 +413,17 @@ void TbkmlFrm::cleanUp(QString failure)
     ImportAppOpen = false;
     CBox->clear();
     CBox->setCurrentIndex(-1);
+    showFileName(QString());
     stopBtn->setEnabled(false);
     Pansel->setEnabled(true);
     BitBtn2->setEnabled(true);
-    // Only an import that went through to its end (or to the clerk's 停止) is reported as finished.
+    // Only an import that went through to its end (or to the clerk's 停止) is reported as finished. The
+    // check of the imported type says how many entries will trouble the desk.
+    const QString checkNote = ImportCheckNote(mllxBox->ItemIndex());
     if (m_stoppedAtRow > 0)
-        platform::ShowHint(this, ImportStoppedMessage(m_stoppedAtRow, m_importedRows));
+        platform::ShowHint(this, ImportStoppedMessage(m_stoppedAtRow, m_importedRows) + checkNote);
     else
-        platform::ShowInfo(this, QStringLiteral("导入目录完毕..."));
+        platform::ShowInfo(this, QStringLiteral("导入目录完毕...") + checkNote);
     PBar->hide();
     lbmsg->clear();
     if (!failure.isEmpty())

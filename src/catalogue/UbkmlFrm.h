@@ -35,6 +35,7 @@ public:
     QComboBox *CBox;
     QProgressBar *PBar;
     QLabel *lbmsg;
+    QLabel *fileLabel; // the name of the file whose sheets CBox offers
     TFlatPanel *FlatPanel2;
     QPushButton *BitBtn2; // 开始导入
     QPushButton *stopBtn; // 停止
@@ -58,6 +59,7 @@ protected:
 private:
     void buildControls();
     void fitTypeColumns();
+    void showFileName(const QString &fileName);
     void importRows();
     void cleanUp(QString failure);
 
@@ -80,3 +82,9 @@ bool ShowImportForm()
 
 // The filter of the file dialog: .xls first, then the other formats the spreadsheet layer reads.
 extern const QString ImportFileFilter;
+
+// Opens a file for an import in a hidden spreadsheet application of its own and gives the names of
+// its sheets in order; throws (sheet::SheetError and others) when it cannot.
+std::shared_ptr<sheet::Application> OpenImportWorkbook(const QString &fileName, QStringList *sheets);
+// Quits a spreadsheet application that is no longer wanted; it may already have gone.
+void QuitImportApplication(const std::shared_ptr<sheet::Application> &app);

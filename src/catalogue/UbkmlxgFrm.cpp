@@ -21,6 +21,15 @@ constexpr int FieldLeft = 112;
 constexpr int RowHeight = 23;
 const int RowTop[] = {14, 53, 88, 123, 158, 193, 228};
 
+// A ticked box opens its field and puts the focus into it, so that what the clerk types next lands
+// there; an unticked one closes the field.
+void enableByTick(const QCheckBox *box, QWidget *field)
+{
+    field->setEnabled(box->isChecked());
+    if (box->isChecked())
+        field->setFocus(Qt::OtherFocusReason);
+}
+
 } // namespace
 
 db::Query *CatalogueEntryQuery()
@@ -189,32 +198,32 @@ void TbkmlxgFrm::FillFromCurrentRow()
 
 void TbkmlxgFrm::bkmcBoxClick()
 {
-    bkmc->setEnabled(bkmcBox->isChecked());
+    enableByTick(bkmcBox, bkmc);
 }
 
 void TbkmlxgFrm::fbkjBoxClick()
 {
-    fbkj->setEnabled(fbkjBox->isChecked());
+    enableByTick(fbkjBox, fbkj);
 }
 
 void TbkmlxgFrm::kqboxClick()
 {
-    kq->setEnabled(kqbox->isChecked());
+    enableByTick(kqbox, kq);
 }
 
 void TbkmlxgFrm::cbrqboxClick()
 {
-    cbrq->setEnabled(cbrqbox->isChecked());
+    enableByTick(cbrqbox, cbrq);
 }
 
 void TbkmlxgFrm::qnjboxClick()
 {
-    qnj->setEnabled(qnjbox->isChecked());
+    enableByTick(qnjbox, qnj);
 }
 
 void TbkmlxgFrm::djboxClick()
 {
-    dj->setEnabled(djbox->isChecked());
+    enableByTick(djbox, dj);
 }
 
 bool TbkmlxgFrm::checksPass()

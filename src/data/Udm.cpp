@@ -135,6 +135,32 @@ int CountRows(const QString &sql)
     }
 }
 
+int ReadRows(const QString &sql, QList<QStringList> *rows)
+{
+    rows->clear();
+    if (!ensureConnected())
+        return -1;
+    db::Query query;
+    try {
+        query.setConnection(&dm->ADOConnection);
+        query.setSql(sql);
+        query.open();
+        rows->reserve(query.recordCount());
+        for (int row = 0; row < query.recordCount(); ++row) {
+            QStringList texts;
+            texts.reserve(query.fieldCount());
+            for (int field = 0; field < query.fieldCount(); ++field)
+                texts.append(db::Query::displayText(query.value(row, field)));
+            rows->append(texts);
+        }
+        return int(rows->size());
+    } catch (const db::DbError &e) {
+        rows->clear();
+        GP.LastError = e.message();
+        return -1;
+    }
+}
+
 TMyRc *UnitRecord(QComboBox *box, int index)
 {
     if (!box || index < 0 || index >= box->count())

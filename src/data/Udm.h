@@ -53,6 +53,9 @@ bool ExecSql(const QString &sql);
 bool ExecSqlBatch(const QStringList &sqls);
 // The number of rows a SELECT yields, -1 on failure (LastError is the bare engine message).
 int CountRows(const QString &sql);
+// Every row of a SELECT as texts (one per column, empty for NULL), in the rows' order. Returns the
+// number of rows, or -1 on failure with the bare engine message in LastError (as CountRows).
+int ReadRows(const QString &sql, QList<QStringList> *rows);
 
 // Fills a combo box with the units of dwinfo (each entry owning a TMyRc), none selected.
 void LoadUnitList(QComboBox *box);

@@ -129,11 +129,26 @@ void Query::open()
     if (rc != SQLITE_DONE)
         throw DbError(engineMessage(handle));
 
+    m_rowids = std::move(rowids);
+    m_table = table;
+    browse(fields, numeric, std::move(rows));
+}
+
+void Query::openRows(const QStringList &fields, const QVector<bool> &numeric, QVector<QVector<QVariant>> rows)
+{
+    close();
+    QVector<bool> kinds = numeric;
+    kinds.resize(fields.size());
+    for (QVector<QVariant> &row : rows)
+        row.resize(fields.size());
+    browse(fields, kinds, std::move(rows));
+}
+
+void Query::browse(const QStringList &fields, const QVector<bool> &numeric, QVector<QVector<QVariant>> rows)
+{
     m_fields = fields;
     m_numeric = numeric;
     m_rows = std::move(rows);
-    m_rowids = std::move(rowids);
-    m_table = table;
     m_state = State::Browse;
     m_current = m_rows.isEmpty() ? -1 : 0;
     m_eof = m_bof = m_rows.isEmpty();

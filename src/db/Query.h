@@ -41,6 +41,9 @@ public:
     // Runs the statement and fetches every row; throws DbError with the engine's message.
     // On success the first row is current (after-scroll runs when there is one).
     void open();
+    // Opens on rows the program computed itself (a report, a check list): no statement, no connection,
+    // not editable. `numeric` tells per field whether it holds numbers. The first row is current.
+    void openRows(const QStringList &fields, const QVector<bool> &numeric, QVector<QVector<QVariant>> rows);
     void close();
     bool active() const { return m_state != State::Inactive; }
     State state() const { return m_state; }
@@ -106,6 +109,8 @@ signals:
     void rowDataChanged(int row);    // a row's values changed by post or cancel
 
 private:
+    // Takes the rows of an open, first row current, and tells the bound controls.
+    void browse(const QStringList &fields, const QVector<bool> &numeric, QVector<QVector<QVariant>> rows);
     void moveTo(int index); // 0-based, runs the scroll notifications
     void notifyDataSet();
     void checkCurrent(const char *what) const;

@@ -54,6 +54,7 @@ bool TGridExport::chooseFileName(QString &fileName, bool askFileName, const QStr
         request.defaultExt = defaultExt;
         request.filter = filter;
         request.overwritePrompt = true;
+        request.purpose = QStringLiteral("gridExport");
         const QString chosen = platform::SaveFileName(nullptr, request);
         if (!chosen.isEmpty())
             fileName = chosen;

@@ -86,15 +86,22 @@ void TbkMainFrm::buildQueryBar()
     MlxgBtn->setObjectName(QStringLiteral("MlxgBtn"));
     MlxgBtn->setVisible(false);
     MlxgBtn->setEnabled(false);
+    MljcBtn = pictureButton(QStringLiteral("目录检查"), QStyle::SP_MessageBoxWarning, FlatPanel1);
+    MljcBtn->setObjectName(QStringLiteral("MljcBtn"));
+    MljcBtn->setVisible(false);
     BitBtn1 = pictureButton(QStringLiteral("目录导入"), QStyle::SP_DialogOpenButton, FlatPanel1);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setVisible(false);
+    RegisterBtn = pictureButton(QStringLiteral("停刊合刊"), QStyle::SP_FileDialogInfoView, FlatPanel1);
+    RegisterBtn->setObjectName(QStringLiteral("RegisterBtn"));
+    RegisterBtn->setToolTip(QStringLiteral("登记当前报刊本年度的停刊、休刊、合刊,非全年订阅的款额按登记计算"));
+    RegisterBtn->setVisible(false);
 
     for (QWidget *w : std::initializer_list<QWidget *>{Label1, dhmcBox, Edit1, CheckBox1, Label2, kqCbox})
         row->addWidget(w);
     row->addSpacing(6);
     row->addWidget(bkzl);
-    for (QPushButton *b : {cxBtn, locaBtn, MlxgBtn, BitBtn1}) {
+    for (QPushButton *b : {cxBtn, locaBtn, MlxgBtn, RegisterBtn, MljcBtn, BitBtn1}) {
         b->setMinimumWidth(80);
         row->addWidget(b);
     }
@@ -105,6 +112,8 @@ void TbkMainFrm::buildQueryBar()
     connect(locaBtn, &QPushButton::clicked, this, &TbkMainFrm::locaBtnClick);
     connect(MlxgBtn, &QPushButton::clicked, this, &TbkMainFrm::MlxgBtnClick);
     connect(BitBtn1, &QPushButton::clicked, this, &TbkMainFrm::BitBtn1Click);
+    connect(MljcBtn, &QPushButton::clicked, this, &TbkMainFrm::MljcBtnClick);
+    connect(RegisterBtn, &QPushButton::clicked, this, &TbkMainFrm::RegisterBtnClick);
 }
 
 void TbkMainFrm::buildCatalogue()
@@ -139,7 +148,10 @@ void TbkMainFrm::buildCatalogue()
         MakeColumn(QStringLiteral("bkjb"), QStringLiteral("刊物级别"), 60),
         MakeColumn(QStringLiteral("fbkj"), QStringLiteral("出版地"), 60),
     });
-    brow->OnDrawColumnCell = &TbkMainFrm::GridDrawColumnCell;
+    brow->OnDrawColumnCell = [this](TDrawCellArgs &args) {
+        GridDrawColumnCell(args);
+        markRegisteredTitle(args);
+    };
 }
 
 int TbkMainFrm::currentTab() const
@@ -173,6 +185,7 @@ void TbkMainFrm::FTabChange()
     if (!MlxgBtn->isHidden())
         MlxgBtn->setEnabled(!postal);
     bkzl->setItemIndex(0);
+    loadRegisterMarks();
 
     const int n = LoadCatalogue(QString());
     if (n <= 0) {

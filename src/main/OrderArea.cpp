@@ -65,10 +65,13 @@ void TbkMainFrm::buildOrderArea()
     delBtn = toolButton(QStringLiteral("删除单条记录"), QStyle::SP_TrashIcon, toolBar);
     clearBtn = toolButton(QStringLiteral("清空全部记录"), QStyle::SP_DialogDiscardButton, toolBar);
     ToolButton1 = toolButton(QStringLiteral("导出订单"), QStyle::SP_DialogSaveButton, toolBar);
+    PrintBtn = toolButton(QStringLiteral("打印订单"), QStyle::SP_FileDialogListView, toolBar);
+    DyhzBtn = toolButton(QStringLiteral("订阅汇总"), QStyle::SP_FileDialogInfoView, toolBar);
     loadBtn = toolButton(QStringLiteral("系统初始"), QStyle::SP_BrowserReload, toolBar);
     loadBtn->setVisible(false);
-    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, loadBtn};
-    const char *names[] = {"dyBtn", "ddcxBtn", "xgDDBtn", "delBtn", "clearBtn", "ToolButton1", "loadBtn"};
+    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, PrintBtn, DyhzBtn, loadBtn};
+    const char *names[] = {"dyBtn", "ddcxBtn", "xgDDBtn", "delBtn", "clearBtn", "ToolButton1", "PrintBtn", "DyhzBtn",
+                           "loadBtn"};
     for (int i = 0; i < buttons.size(); ++i) {
         buttons.at(i)->setObjectName(QLatin1String(names[i]));
         if (i > 0)
@@ -92,6 +95,8 @@ void TbkMainFrm::buildOrderArea()
     connect(clearBtn, &QToolButton::clicked, this, &TbkMainFrm::clearBtnClick);
     connect(ToolButton1, &QToolButton::clicked, this, &TbkMainFrm::ToolButton1Click);
     connect(loadBtn, &QToolButton::clicked, this, &TbkMainFrm::loadBtnClick);
+    connect(PrintBtn, &QToolButton::clicked, this, &TbkMainFrm::PrintBtnClick);
+    connect(DyhzBtn, &QToolButton::clicked, this, &TbkMainFrm::DyhzBtnClick);
 }
 
 QWidget *TbkMainFrm::buildUnitBox()
@@ -340,4 +345,28 @@ void TbkMainFrm::SpeedButton1Click()
 void TbkMainFrm::dwwhBtn1Click()
 {
     ShowUnitForm();
+    reloadUnitsKeepingChoice();
+}
+
+void TbkMainFrm::reloadUnitsKeepingChoice()
+{
+    const TMyRc *chosen = SelectedUnit();
+    const qint32 chosenId = chosen ? chosen->id : 0;
+    const bool hadChoice = chosen != nullptr;
+    LoadUnitList(dwbox); // leaves no unit chosen
+    int index = -1;
+    for (int i = 0; hadChoice && i < dwbox->count(); ++i) {
+        if (UnitRecord(dwbox, i)->id == chosenId)
+            index = i;
+    }
+    if (index >= 0) {
+        // The same unit, perhaps renamed or with a new contact: its order lines are as they were.
+        const QSignalBlocker blocker(dwbox);
+        dwbox->setCurrentIndex(index);
+        showUnitContact(SelectedUnit());
+        return;
+    }
+    ddado.close();
+    ddado.clearSql();
+    showUnitContact(nullptr);
 }

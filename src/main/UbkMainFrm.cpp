@@ -122,11 +122,14 @@ void TbkMainFrm::FormShow()
     // 1. The role's buttons.
     if (GP.UserRole == 1) {
         MlxgBtn->setVisible(true);
+        MljcBtn->setVisible(true);
     } else if (GP.UserRole == 2) {
         MlxgBtn->setVisible(true);
+        MljcBtn->setVisible(true);
         BitBtn1->setVisible(true);
         loadBtn->setVisible(true);
     }
+    RegisterBtn->setVisible(GP.UserRole == 1 || GP.UserRole == 2);
     // 2. The period filter.
     kqCbox->clear();
     kqCbox->addItems(PeriodListText.split(QLatin1Char(',')));

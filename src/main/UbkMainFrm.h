@@ -11,6 +11,8 @@
 #include "widgets/TDataSource.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QSet>
 
 class QLabel;
 class QLineEdit;
@@ -24,6 +26,7 @@ class TFlatPanel;
 class TFlatTabControl;
 class TPickComboBox;
 class TRadioGroup;
+class TmljcFrm;
 
 class TbkMainFrm : public QMainWindow {
     Q_OBJECT
@@ -62,7 +65,9 @@ public:
     QPushButton *cxBtn = nullptr;
     QPushButton *locaBtn = nullptr;
     QPushButton *MlxgBtn = nullptr; // 目录修改
+    QPushButton *MljcBtn = nullptr; // 目录检查 (管理员, 系统员)
     QPushButton *BitBtn1 = nullptr; // 目录导入
+    QPushButton *RegisterBtn = nullptr; // 停刊合刊: the register of irregular issues of the current title
     TFlatTabControl *FTab = nullptr;
     TDataGrid *brow = nullptr;
     QStatusBar *StatusBar1 = nullptr;
@@ -78,6 +83,8 @@ public:
     QToolButton *delBtn = nullptr;      // 删除单条记录
     QToolButton *clearBtn = nullptr;    // 清空全部记录
     QToolButton *ToolButton1 = nullptr; // 导出订单
+    QToolButton *PrintBtn = nullptr;    // 打印订单
+    QToolButton *DyhzBtn = nullptr;     // 订阅汇总
     QToolButton *loadBtn = nullptr;     // 系统初始
     TFlatGroupBox *FlatGroupBox1 = nullptr;
     TPickComboBox *dwbox = nullptr;
@@ -94,6 +101,7 @@ public slots:
     void locaBtnClick();
     void MlxgBtnClick();
     void BitBtn1Click();
+    void RegisterBtnClick();
     void dhmcBoxChange();
     void ADOAfterScroll();
 
@@ -108,11 +116,25 @@ public slots:
     void SpeedButton1Click();
     void dwwhBtn1Click();
 
+    // The reports: the catalogue check of the current type (a window of its own beside this one), the
+    // print preview of the chosen unit's orders of the current type, and the office's order summary.
+    void MljcBtnClick();
+    void PrintBtnClick();
+    void DyhzBtnClick();
+    // Selects an entry the catalogue check reported: its tab, then the entry in the catalogue (the
+    // whole catalogue is loaded again when a search left the entry out).
+    void SelectCatalogueEntry(int catalogueType, const QString &bkdh);
+
 public:
     // Row painting of both grids: even rows in the tooltip background colour.
     static void GridDrawColumnCell(TDrawCellArgs &args);
     // The close step; closing is always allowed.
     void FormCloseQuery();
+
+    // The codes of the current tab that have register entries in the processing year; their 报刊代号
+    // cells are marked in the catalogue grid.
+    const QSet<QString> &registeredCodes() const { return m_registeredCodes; }
+    void loadRegisterMarks();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -126,7 +148,15 @@ private:
     QWidget *buildUnitBox();
     void buildOrderGrid();
     void showUnitContact(const TMyRc *unit);
+    // After the unit maintenance window: the unit box holds the units as they now are, the chosen
+    // unit stays chosen while it exists; otherwise none is chosen and the order grid empties.
+    void reloadUnitsKeepingChoice();
     void pressDefaultButton();
+
+    QPointer<TmljcFrm> m_checkWindow; // the open catalogue check, if any
+    void markRegisteredTitle(TDrawCellArgs &args) const;
+
+    QSet<QString> m_registeredCodes;
 };
 
 // The main window of the run, like the form variable other windows reach it by.

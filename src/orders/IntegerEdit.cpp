@@ -1,18 +1,20 @@
 #include "orders/IntegerEdit.h"
 
-#include <QRegularExpressionValidator>
+#include <QRegularExpression>
 
 TIntegerEdit::TIntegerEdit(QWidget *parent) : QLineEdit(parent)
 {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Nine digits stay inside a 32-bit integer.
-    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,9}")), this));
 }
 
 std::optional<int> TIntegerEdit::Value() const
 {
+    static const QRegularExpression wholeNumber(QStringLiteral("^-?[0-9]+$"));
+    const QString shown = text().trimmed();
+    if (!wholeNumber.match(shown).hasMatch())
+        return std::nullopt;
     bool ok = false;
-    const int value = text().toInt(&ok);
+    const int value = shown.toInt(&ok);
     if (!ok)
         return std::nullopt;
     return value;

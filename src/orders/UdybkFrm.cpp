@@ -6,7 +6,10 @@
 #include "main/UbkMainFrm.h"
 #include "orders/FocusAreas.h"
 #include "orders/FormPlacement.h"
+#include "orders/GuardedWrite.h"
 #include "orders/IntegerEdit.h"
+#include "orders/IssuePreviewLink.h"
+#include "orders/OrderLineRules.h"
 #include "orders/OrderLineStatements.h"
 #include "widgets/DisplayFormat.h"
 #include "widgets/TFlatPanel.h"
@@ -24,8 +27,10 @@ int SubscribeMode = 0;
 namespace {
 
 const QColor FrameColour(51, 102, 153);
-const QString PartialYearNotice =
-    QStringLiteral("非全年订阅,款额计算未考虑【停刊、休刊、合刊】情况,实际款额以邮局为准");
+const QString MonthsWrong = QStringLiteral("起、止月份输入错误...");
+const QString CopiesMissing = QStringLiteral("请输入订阅份数...");
+const QString CopiesOutOfRange = QStringLiteral("订阅份数应为1至99999之间的整数...");
+const QString UnitGone = QStringLiteral("该单位已不存在,请刷新单位信息...");
 
 QColor infoBackground()
 {
@@ -46,6 +51,14 @@ const db::Query *titleRow()
     if (!bkMainFrm || !bkMainFrm->ADO.active() || bkMainFrm->ADO.isEmpty())
         return nullptr;
     return &bkMainFrm->ADO;
+}
+
+QString titleText(const QString &field);
+
+// The current title as the register of irregular issues knows it.
+TitleRef currentTitle()
+{
+    return {bkMainFrm ? bkMainFrm->currentTab() : 0, titleText(QStringLiteral("bkdh"))};
 }
 
 QString titleText(const QString &field)
@@ -231,6 +244,7 @@ void TdybkFrm::buildWorkPanel()
     QPalette red = lbMsg->palette();
     red.setColor(QPalette::WindowText, QColor(0x99, 0, 0));
     lbMsg->setPalette(red);
+    issuePreview = placed(new IssuePreviewLink(Panwork), "issuePreview", {405, 8, 195, 22});
     qrBtn = placed(new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("确定"), Panwork),
                    "qrBtn", {430, 88, 73, 25});
     BitBtn2 = placed(new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("取消"), Panwork),
@@ -238,6 +252,7 @@ void TdybkFrm::buildWorkPanel()
     for (QPushButton *b : {qrBtn, BitBtn2})
         b->setAutoDefault(false);
     connect(fs, &QLineEdit::textChanged, this, &TdybkFrm::fsChange);
+    connect(fs, &QLineEdit::returnPressed, this, &TdybkFrm::fsEnter);
     connect(qrBtn, &QPushButton::clicked, this, &TdybkFrm::qrBtnClick);
     connect(BitBtn2, &QPushButton::clicked, this, &TdybkFrm::BitBtn2Click);
 }
@@ -325,32 +340,36 @@ void TdybkFrm::termBoxChange()
         zdy->setText(fixed ? range.at(1) : QString());
     }
     if (term > 0)
-        lbMsg->setText(PartialYearNotice);
+        lbMsg->setText(IssuePreviewLink::PartialYearNotice(IssuePreviewLink::HasRegisterEntries(currentTitle())));
     markChanged();
+    recomputeAmount();
 }
 
 void TdybkFrm::markChanged()
 {
     m_changed = true;
     m_confirmed = false;
+    refreshPreview();
 }
 
 void TdybkFrm::qdyChange()
 {
     markChanged();
+    recomputeAmount();
 }
 
 void TdybkFrm::zdyChange()
 {
     markChanged();
+    recomputeAmount();
 }
 
 void TdybkFrm::PanselExit()
 {
-    if (PickedIndex(termBox) < 0 || !qdy->hasValue() || !zdy->hasValue() || !m_changed)
+    if (PickedIndex(termBox) < 0 || qdy->isBlank() || zdy->isBlank() || !m_changed)
         return;
-    if (*qdy->Value() > *zdy->Value()) {
-        lbMsg->setText(QStringLiteral("起、止月份输入错误..."));
+    if (!MonthsValid(qdy->Value(), zdy->Value())) {
+        lbMsg->setText(MonthsWrong);
         m_confirmed = false;
         return;
     }
@@ -380,31 +399,65 @@ TitlePrices TdybkFrm::titlePrices() const
     prices.dj = titlePrice(QStringLiteral("dj"));
     prices.kq = titleText(QStringLiteral("kq"));
     prices.cbrq = titleText(QStringLiteral("cbrq"));
+    prices.title = currentTitle();
     return prices;
+}
+
+void TdybkFrm::refreshPreview()
+{
+    const std::optional<int> start = qdy->Value();
+    const std::optional<int> end = zdy->Value();
+    if (PickedIndex(termBox) < 0 || !MonthsValid(start, end)) {
+        issuePreview->clearPreview();
+        return;
+    }
+    issuePreview->showFor(currentTitle(), titleText(QStringLiteral("kq")), titleText(QStringLiteral("cbrq")), *start,
+                          *end);
 }
 
 void TdybkFrm::fsChange()
 {
+    recomputeAmount();
+}
+
+void TdybkFrm::recomputeAmount()
+{
     const int term = PickedIndex(termBox);
     const std::optional<int> start = qdy->Value();
     const std::optional<int> end = zdy->Value();
-    // A term is priced only over a valid month range; until then the amount stays.
-    if (term >= 0 && (!start || !end || *start > *end))
+    // A term is priced only over a valid month range; until then the amount stays (and cannot be
+    // saved: the term is not confirmed).
+    if (term >= 0 && !MonthsValid(start, end))
         return;
-    const AmountResult result = SubscriptionAmount(term, start.value_or(0), end.value_or(0), fs->Value(), titlePrices());
+    // Copies that cannot be saved have no amount; 0 is priced (and refused by 确定).
+    std::optional<int> copies = fs->Value();
+    if (copies && (*copies < 0 || *copies > MaxCopies))
+        copies.reset();
+    const AmountResult result = SubscriptionAmount(term, start.value_or(0), end.value_or(0), copies, titlePrices());
     switch (result.kind) {
     case AmountResult::Kind::NoChange:
         break;
     case AmountResult::Kind::Empty:
+        m_amountFailure.clear();
         ke->setText(QString());
         break;
     case AmountResult::Kind::Amount:
+        m_amountFailure.clear();
         ke->setValue(result.amount);
         break;
     case AmountResult::Kind::Failure:
+        // The amount shown belongs to the values before: it is no price of these.
+        m_amountFailure = result.failure;
         lbMsg->setText(result.failure);
         break;
     }
+}
+
+void TdybkFrm::fsEnter()
+{
+    // Lines are entered from the keyboard: Enter after the copies saves a line that 确定 would save.
+    if (m_confirmed && !amountEmpty() && m_amountFailure.isEmpty() && CopiesValid(fs->Value()))
+        qrBtnClick();
 }
 
 bool TdybkFrm::amountEmpty() const
@@ -423,10 +476,24 @@ void TdybkFrm::qrBtnClick()
 {
     if (!m_confirmed)
         return;
+    if (!MonthsValid(qdy->Value(), zdy->Value())) {
+        platform::ShowHint(this, MonthsWrong);
+        termBox->setFocus();
+        return;
+    }
     const std::optional<int> copies = fs->Value();
-    if (!copies || *copies == 0) {
-        platform::ShowHint(this, QStringLiteral("请输入订阅份数..."));
+    if (fs->isBlank() || copies == 0) {
+        platform::ShowHint(this, CopiesMissing);
         fs->setFocus();
+        return;
+    }
+    if (!CopiesValid(copies)) {
+        platform::ShowHint(this, CopiesOutOfRange);
+        fs->setFocus();
+        return;
+    }
+    if (!m_amountFailure.isEmpty()) {
+        platform::ShowHint(this, m_amountFailure);
         return;
     }
     if (SubscribeMode == 0)
@@ -451,8 +518,14 @@ void TdybkFrm::insertLine()
     line.endMonth = zdy->Value().value_or(0);
     line.copies = fs->Value().value_or(0);
     line.amount = amount();
-    if (ExecSql(OrderInsertSql(line)))
+    // The unit must still be in dwinfo when the line is written: another desk may have deleted it.
+    const GuardedWriteResult result =
+        GuardedWrite(QStringLiteral("select id from dwinfo where id=") + QString::number(line.unitId),
+                     [](const db::Query &unit) { return !unit.isEmpty(); }, OrderInsertSql(line));
+    if (result == GuardedWriteResult::Written)
         saved(QStringLiteral("新增记录成功！"));
+    else if (result == GuardedWriteResult::Refused)
+        platform::ShowHint(this, UnitGone);
     else
         platform::ShowDbError(this, GP.LastError);
 }

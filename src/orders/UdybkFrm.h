@@ -2,12 +2,15 @@
 // The subscription dialog (caption "报刊订阅"): enters a new order line of the chosen unit for the
 // current title of the catalogue (mode 0) or corrects the current order line (mode 1). It reads the
 // unit, the catalogue tab, the title and the order line from the main window when it needs them,
-// offers the terms the title's period allows, prices the line on every change of the copies and
-// writes it with one INSERT or UPDATE.
+// offers the terms the title's period allows, prices the line on every change of the term, the months
+// or the copies (the amount shown is the amount written) and writes it with one INSERT or UPDATE.
+// Months outside 1-12 or reversed, copies that are no whole number from 1 to 99,999, and an amount
+// whose issue count failed are refused; a new line is written only while its unit is in dwinfo.
 //
 // The copies area can only be reached through a confirmed term selection: leaving the term panel
 // checks the months (once they changed) and confirms them; entering the copies area without that
-// confirmation beeps and sends the focus back to the term box.
+// confirmation beeps and sends the focus back to the term box. From the keyboard, Enter in the copies
+// saves a confirmed line with a valid amount, and Enter on a focused button clicks it.
 
 #include "platform/Dialogs.h"
 
@@ -15,6 +18,7 @@
 
 #include <optional>
 
+class IssuePreviewLink;
 class QLabel;
 class QPushButton;
 class TFlatPanel;
@@ -58,6 +62,7 @@ public:
     TIntegerEdit *fs = nullptr;
     TNumberEdit *ke = nullptr;
     QLabel *lbMsg = nullptr;
+    IssuePreviewLink *issuePreview = nullptr; // 共N期 beside the amount; a click lists the counted days
     QPushButton *qrBtn = nullptr;      // 确定
     QPushButton *BitBtn2 = nullptr;    // 取消
 
@@ -75,6 +80,8 @@ public slots:
     void PanselExit();
     void PanworkEnter();
     void fsChange();
+    // Enter in the copies: acts as 确定 when the term is confirmed and the amount is a valid one.
+    void fsEnter();
     void qrBtnClick();
     void BitBtn2Click();
 
@@ -87,6 +94,11 @@ private:
     void buildTermPanel();
     void buildWorkPanel();
     void markChanged();
+    // Prices the shown values again: on every change of the term, the months or the copies, so
+    // that the amount shown is the amount 确定 writes.
+    void recomputeAmount();
+    // Counts the issues of the chosen months for the preview beside the amount.
+    void refreshPreview();
     std::optional<double> amount() const;
     TitlePrices titlePrices() const;
     void insertLine();
@@ -96,6 +108,8 @@ private:
     TFocusAreas *m_focusAreas = nullptr;
     bool m_confirmed = false;
     bool m_changed = false;
+    // The text of the last failed issue count while it stands for the values shown: 确定 refuses.
+    QString m_amountFailure;
 };
 
 // Creates the subscription dialog of class T for mode 0 or 1, shows it modally and frees it. True only

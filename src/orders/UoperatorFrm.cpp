@@ -2,6 +2,7 @@
 
 #include "data/Udm.h"
 #include "orders/FormPlacement.h"
+#include "orders/GuardedWrite.h"
 #include "orders/UnitStatements.h"
 #include "widgets/CaptionLabel.h"
 
@@ -19,6 +20,7 @@ int UnitEditMode = 0;
 namespace {
 
 const QColor SelectedCellColour(214, 223, 247);
+const QString NameTaken = QStringLiteral("该单位名称已存在,请重新输入....");
 
 QString trimmedText(const TLabeledEdit *edit)
 {
@@ -235,11 +237,20 @@ void ToperatorFrm::saveBtnClick()
         dwmc->setFocus();
         return;
     }
+    // A name is written only while no other unit carries it (blanks trimmed, letter case ignored).
+    const auto nameFree = [&name](qint64 self) {
+        return [&name, self](const db::Query &units) { return !UnitNameTaken(units, name, self); };
+    };
     if (UnitEditMode == 0) {
-        if (ExecSql(UnitInsertSql(name, trimmedText(lxr), trimmedText(phone)))) {
+        const GuardedWriteResult result =
+            GuardedWrite(UnitNamesSql, nameFree(0), UnitInsertSql(name, trimmedText(lxr), trimmedText(phone)));
+        if (result == GuardedWriteResult::Written) {
             ClearEdits();
             browse();
             RefreshList();
+        } else if (result == GuardedWriteResult::Refused) {
+            platform::ShowPrompt(this, NameTaken);
+            dwmc->setFocus();
         } else {
             platform::ShowPrompt(this, QStringLiteral("增加单位失败->") + GP.LastError);
         }
@@ -255,18 +266,26 @@ void ToperatorFrm::saveBtnClick()
         {QStringLiteral("lxr"), trimmedText(lxr), unit.fieldText(QStringLiteral("lxr"))},
         {QStringLiteral("phone"), trimmedText(phone), unit.fieldText(QStringLiteral("phone"))},
     });
-    const QString statement = assignments.isEmpty()
-        ? QString()
-        : UnitUpdateSql(assignments, unit.fieldInt(QStringLiteral("id")));
+    const qint64 id = unit.fieldInt(QStringLiteral("id"));
+    const QString statement = assignments.isEmpty() ? QString() : UnitUpdateSql(assignments, id);
+    const bool renamed = name != unit.fieldText(QStringLiteral("dwmc"));
     Panwork->setEnabled(false);
     platform::ProcessMessages();
-    if (statement.isEmpty() || ExecSql(statement)) {
+    GuardedWriteResult result = GuardedWriteResult::Written;
+    if (!statement.isEmpty())
+        result = renamed ? GuardedWrite(UnitNamesSql, nameFree(id), statement)
+                         : (ExecSql(statement) ? GuardedWriteResult::Written : GuardedWriteResult::Failed);
+    if (result == GuardedWriteResult::Written) {
         ClearEdits();
         browse();
         if (statement.isEmpty())
             brow->setFocus();
         else
             RefreshList();
+    } else if (result == GuardedWriteResult::Refused) {
+        Panwork->setEnabled(true);
+        platform::ShowPrompt(this, NameTaken);
+        dwmc->setFocus();
     } else {
         Panwork->setEnabled(true);
         platform::ShowPrompt(this, QStringLiteral("修改操作员失败->") + GP.LastError);
@@ -295,10 +314,21 @@ void ToperatorFrm::delBtnClick()
     const qint64 id = dm->ADOQuery1.fieldInt(QStringLiteral("id"));
     Panbrow->setEnabled(false);
     platform::ProcessMessages();
-    const bool deleted = ExecSql(UnitDeleteSql(id));
+    // A unit with order lines stays: its lines would be left under a unit that no longer exists.
+    QString refusal;
+    const GuardedWriteResult result = GuardedWrite(
+        UnitOrderLinesSql(id),
+        [&refusal](const db::Query &lines) {
+            refusal = UnitOrderLinesRefusal(lines);
+            return refusal.isEmpty();
+        },
+        UnitDeleteSql(id));
     Panbrow->setEnabled(true);
-    if (deleted) {
+    if (result == GuardedWriteResult::Written) {
         RefreshList();
+    } else if (result == GuardedWriteResult::Refused) {
+        platform::ShowPrompt(this, refusal);
+        focusGrid();
     } else {
         platform::ShowPrompt(this, QStringLiteral("删除记录失败->") + GP.LastError);
         focusGrid();

@@ -2,7 +2,9 @@
 // The unit maintenance window (caption "单位维护"): lists the customer units of table dwinfo and adds,
 // changes and deletes them. The list lives in the data module's shared query ADOQuery1; every
 // statement runs through ExecSql. Three states: browsing (list panel enabled), adding and modifying
-// (input panel enabled). The tool bar stays usable in every state.
+// (input panel enabled). The tool bar stays usable in every state. A unit that has order lines is
+// not deleted (the refusal counts its lines per catalogue type), and no two units carry the same
+// name (blanks trimmed, letter case ignored); both checks are made in the transaction of the write.
 
 #include "platform/Dialogs.h"
 #include "widgets/TDataGrid.h"

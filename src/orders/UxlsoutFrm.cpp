@@ -102,6 +102,7 @@ platform::FileDialogRequest saveRequest(int format, const QString &unitName)
     request.title = QStringLiteral("请选择输出文件名");
     request.fileName = xlsout::ProposedFileName(unitName);
     request.overwritePrompt = true;
+    request.purpose = QStringLiteral("orderExport");
     switch (format) {
     case ExcelFormat:
         request.defaultExt = QStringLiteral("xls");

@@ -2,6 +2,8 @@
 
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/EnterClicksButton.h"
+#include "platform/Translations.h"
 
 #include <exception>
 
@@ -11,7 +13,10 @@ Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(kApplicationTitle);
+    setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
     InstallFontSubstitutions();
+    InstallEnterClicksButton(this);
+    InstallQtTranslations();
 }
 
 QString ExceptionMessage(const std::exception &error)

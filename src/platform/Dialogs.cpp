@@ -5,11 +5,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStringList>
 
 namespace platform {
 
@@ -46,36 +43,6 @@ Answer showMessageBox(QWidget *owner, const QString &text, const QString &captio
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes ? Answer::Yes : Answer::No;
-}
-
-QString fileDialog(QWidget *owner, const FileDialogRequest &request, bool save)
-{
-    if (TestHooks::installed()) {
-        ShownFileDialog shown;
-        shown.save = save;
-        shown.request = request;
-        shown.owner = owner;
-        return TestHooks::takeFileName(shown);
-    }
-    QFileDialog dialog(owner, request.title);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save || !request.fileMustExist ? QFileDialog::AnyFile
-                                                      : QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
-    dialog.setDefaultSuffix(request.defaultExt);
-    const QString filters = QtNameFilters(request.filter);
-    if (!filters.isEmpty())
-        dialog.setNameFilters(filters.split(QStringLiteral(";;")));
-    if (!request.fileName.isEmpty()) {
-        const QFileInfo proposed(request.fileName);
-        if (proposed.path() != QStringLiteral("."))
-            dialog.setDirectory(proposed.path());
-        dialog.selectFile(proposed.fileName());
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace
@@ -138,30 +105,6 @@ QString ExceptionText(const QString &text)
 void ShowException(const QString &text)
 {
     MessageBox(QApplication::activeWindow(), ExceptionText(text), kApplicationTitle, Icon::Error);
-}
-
-QString QtNameFilters(const QString &filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        for (QString &p : patterns)
-            p = p.trimmed();
-        filters << parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' '))
-                       + QLatin1Char(')');
-    }
-    return filters.join(QStringLiteral(";;"));
-}
-
-QString OpenFileName(QWidget *owner, const FileDialogRequest &request)
-{
-    return fileDialog(owner, request, false);
-}
-
-QString SaveFileName(QWidget *owner, const FileDialogRequest &request)
-{
-    return fileDialog(owner, request, true);
 }
 
 void Beep(int frequencyHz, int durationMs)

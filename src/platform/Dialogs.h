@@ -45,12 +45,19 @@ struct FileDialogRequest {
     QString fileName;              // proposed name (may carry a folder)
     bool overwritePrompt = false;  // save: ask before replacing an existing file
     bool fileMustExist = false;    // open: refuse names of files that do not exist
+    // What the file is for ("import", "orderExport", "gridExport"): the dialog opens in the folder
+    // last used for it (kept in the user's settings), else in the home folder. Empty: not remembered.
+    QString purpose;
 };
 // The chosen file name, or an empty text when the dialog was cancelled.
 QString OpenFileName(QWidget *owner, const FileDialogRequest &request);
 QString SaveFileName(QWidget *owner, const FileDialogRequest &request);
 // "描述|*.ext|..." as a Qt name filter list ("描述 (*.ext);;...").
 QString QtNameFilters(const QString &filter);
+// The name a save dialog gives back for `name` typed with filter entry `filterIndex` chosen: a name
+// whose extension one of the filter's entries names is kept as typed; any other name gets the chosen
+// entry's extension (the default extension when that entry names none, or no entry is chosen).
+QString SavedFileName(const QString &name, const QString &filter, int filterIndex, const QString &defaultExt);
 
 // A tone of the given frequency and duration (the desktop bell on this platform).
 void Beep(int frequencyHz, int durationMs);

@@ -11,7 +11,7 @@ namespace {
 struct HookState {
     bool installed = false;
     QQueue<Answer> answers;
-    QQueue<QString> fileNames;
+    QQueue<QPair<QString, int>> fileNames;
     QQueue<std::function<void(QDialog *)>> forms;
     QList<ShownMessage> shownMessages;
     QList<ShownFileDialog> shownFileDialogs;
@@ -57,9 +57,9 @@ void TestHooks::queueAnswer(Answer answer)
     state().answers.enqueue(answer);
 }
 
-void TestHooks::queueFileName(const QString &fileName)
+void TestHooks::queueFileName(const QString &fileName, int filterIndex)
 {
-    state().fileNames.enqueue(fileName);
+    state().fileNames.enqueue({fileName, filterIndex});
 }
 
 void TestHooks::queueForm(std::function<void(QDialog *)> handler)
@@ -110,11 +110,16 @@ Answer TestHooks::takeAnswer(const ShownMessage &shown)
     return recorded.answer;
 }
 
-QString TestHooks::takeFileName(const ShownFileDialog &shown)
+QString TestHooks::takeFileName(const ShownFileDialog &shown,
+                                const std::function<QString(const QString &, int)> &settle)
 {
     HookState &s = state();
     ShownFileDialog recorded = shown;
-    recorded.answer = s.fileNames.isEmpty() ? QString() : s.fileNames.dequeue();
+    if (!s.fileNames.isEmpty()) {
+        const QPair<QString, int> queued = s.fileNames.dequeue();
+        recorded.filterIndex = queued.second;
+        recorded.answer = settle(queued.first, queued.second);
+    }
     s.shownFileDialogs.append(recorded);
     return recorded.answer;
 }

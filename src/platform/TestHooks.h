@@ -37,6 +37,8 @@ struct ShownFileDialog {
     bool save = false;
     FileDialogRequest request;
     QPointer<QWidget> owner;
+    QString folder;             // the folder the dialog opened in
+    int filterIndex = 0;        // the filter entry chosen with the answer
     QString answer;             // the file name given back, empty for cancelled
 };
 
@@ -59,7 +61,8 @@ public:
     static void clear();        // forget recorded and queued items
 
     static void queueAnswer(Answer answer);
-    static void queueFileName(const QString &fileName);   // empty: the dialog is cancelled
+    // Empty: the dialog is cancelled. `filterIndex`: the filter entry chosen in a save dialog.
+    static void queueFileName(const QString &fileName, int filterIndex = 0);
     // The handler gets the shown (non-modal, never blocking) form; it may click, type and close it
     // with done()/accept()/reject(). A form still open afterwards is rejected.
     static void queueForm(std::function<void(QDialog *form)> handler);
@@ -73,7 +76,9 @@ public:
 
     // Used by the desktop services themselves.
     static Answer takeAnswer(const ShownMessage &shown);
-    static QString takeFileName(const ShownFileDialog &shown);
+    // The queued name as `settle` (name, filter index) turns it into the dialog's answer.
+    static QString takeFileName(const ShownFileDialog &shown,
+                                const std::function<QString(const QString &, int)> &settle);
     static int runForm(QDialog *form);
     static void recordTone(int frequencyHz, int durationMs);
 };

@@ -1,6 +1,7 @@
 #include "shell/uloginfrm.h"
 
 #include "calendar/DateTable.h"
+#include "calendar/IrregularIssues.h"
 #include "data/DatabaseCheck.h"
 #include "data/Udm.h"
 #include "platform/Application.h"
@@ -188,6 +189,13 @@ void Tloginfrm::BitBtn1Click()
     try {
         dm->ADOConnection.open();
         GP.WorkYear = typedYear;
+        // A database made before the register of irregular issues existed gets its table now,
+        // before anything reads it.
+        if (!EnsureIrregularIssueTable()) {
+            platform::ShowPrompt(this, QStringLiteral("数据库升级出现异常->") + GP.LastError);
+            setButtonsEnabled(true);
+            return;
+        }
         if (!prepareCalendar()) {
             platform::ShowPrompt(this, QStringLiteral("初始年度出现异常->") + GP.LastError);
             setButtonsEnabled(true);

@@ -8,3 +8,4 @@ int runDateTableTest(int argc, char **argv);
 int runVocabularyTest(int argc, char **argv);
 int runIssueCountTest(int argc, char **argv);
 int runSubscriptionAmountTest(int argc, char **argv);
+int runIrregularIssueTest(int argc, char **argv);

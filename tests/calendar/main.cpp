@@ -10,5 +10,6 @@ int main(int argc, char **argv)
     failures += runDateTableTest(argc, argv);
     failures += runIssueCountTest(argc, argv);
     failures += runSubscriptionAmountTest(argc, argv);
+    failures += runIrregularIssueTest(argc, argv);
     return failures;
 }

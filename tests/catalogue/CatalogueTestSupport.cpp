@@ -69,6 +69,14 @@ void ImportFile(TbkmlFrm &window, const QString &path, int type, int sheet)
     window.BitBtn2Click();
 }
 
+QStringList Shown()
+{
+    QStringList shown;
+    for (const platform::ShownMessage &m : platform::TestHooks::messages())
+        shown << m.caption + QLatin1Char(':') + m.text;
+    return shown;
+}
+
 QStringList Rows(const QString &sql)
 {
     QStringList rows;

@@ -34,5 +34,8 @@ void ChooseFile(TbkmlFrm &window, const QString &path);
 // 选择文件, the catalogue type, the sheet (-1 leaves the sheet box as the file left it), 开始导入.
 void ImportFile(TbkmlFrm &window, const QString &path, int type, int sheet = -1);
 
+// The messages shown since the last clear of the test hooks, as "caption:text".
+QStringList Shown();
+
 // The rows a SELECT yields, each as its fields joined by "|", NULL shown as "<null>".
 QStringList Rows(const QString &sql);

@@ -232,6 +232,41 @@ private slots:
         QCOMPARE(entryRow("801-1"), before);
     }
 
+    // Ticking a field's box by the mouse or the space bar puts the focus into the field, so the digits
+    // typed next land in it; unticking leaves the focus alone.
+    void tickingMovesTheFocusIntoTheField()
+    {
+        TbkmlxgFrm *w = openOn("801-1");
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        const struct {
+            QCheckBox *box;
+            QWidget *field;
+        } rows[] = {{w->bkmcBox, w->bkmc}, {w->fbkjBox, w->fbkj}, {w->kqbox, w->kq},
+                    {w->cbrqbox, w->cbrq}, {w->qnjbox, w->qnj}, {w->djbox, w->dj}};
+        for (const auto &row : rows) {
+            QTest::mouseClick(row.box, Qt::LeftButton, {}, QPoint(8, 10));
+            QVERIFY(row.box->isChecked());
+            QVERIFY(row.field->isEnabled());
+            QVERIFY2(row.field->isAncestorOf(w->focusWidget()) || w->focusWidget() == row.field,
+                     row.field->objectName().toLatin1());
+        }
+        // By the keyboard: Space on the box, then the digits.
+        w->qnjbox->setChecked(false);
+        w->qnjbox->setFocus();
+        QTest::keyClick(w->qnjbox, Qt::Key_Space);
+        QVERIFY(w->qnjbox->isChecked());
+        QCOMPARE(w->focusWidget(), static_cast<QWidget *>(w->qnj));
+        w->qnj->selectAll();
+        QTest::keyClicks(w->focusWidget(), "150");
+        QCOMPARE(w->qnj->Value(), 150.0);
+        // Unticking closes the field without moving the focus into it.
+        w->djbox->setFocus();
+        QTest::keyClick(w->djbox, Qt::Key_Space);
+        QVERIFY(!w->dj->isEnabled());
+        QCOMPARE(w->focusWidget(), static_cast<QWidget *>(w->djbox));
+    }
+
     void resetRefillsAndUnticks()
     {
         TbkmlxgFrm *w = openOn("801-2");

@@ -45,15 +45,6 @@ CellRow Entry(const QString &code, const QString &title, double yearly, int type
     return {T(code), T(title), T("月刊"), N(yearly), N(yearly / 12), N(type)};
 }
 
-// The messages shown since the last clear, as "caption:text".
-QStringList Shown()
-{
-    QStringList shown;
-    for (const platform::ShownMessage &m : TestHooks::messages())
-        shown << m.caption + QLatin1Char(':') + m.text;
-    return shown;
-}
-
 } // namespace
 
 class ImportWindowTest : public QObject {
@@ -208,6 +199,8 @@ private slots:
         WriteWorkbook(file("two.xls"), {{"甲表", {Texts(Header), Entry("1-1", "甲", 12)}},
                                         {"乙表", {Texts(Header), Entry("2-1", "乙", 24), Entry("2-2", "丙", 36)}}});
         ChooseFile(*w, file("two.xls"));
+        QCOMPARE(w->fileLabel->text(), QString("导入文件：two.xls")); // the chosen file, by name
+        QCOMPARE(TestHooks::fileDialogs().constLast().request.purpose, QString("import"));
         QCOMPARE(w->CBox->count(), 2);
         QCOMPARE(w->CBox->currentIndex(), -1);
         QVERIFY(w->CBox->isEnabled());
@@ -225,10 +218,11 @@ private slots:
         w->CBox->setCurrentIndex(1);
         TestHooks::clear();
         w->BitBtn2Click();
-        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕..."}));
+        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕...\n目录检查：本目录未发现有问题的条目。"}));
         QCOMPARE(TestHooks::lastMessage().icon, Icon::Information);
         QCOMPARE(Rows("select bkdh,bkmc,qnj,mllx from nopost order by bkdh"), QStringList({"2-1|乙|24|1", "2-2|丙|36|1"}));
         verifyCleanedUp(w);
+        QVERIFY(w->fileLabel->text().isEmpty());
 
         // The sheet box is empty again: a further import needs a file first.
         TestHooks::clear();
@@ -281,7 +275,7 @@ private slots:
         w->mllxBox->setItemIndex(0);
         TestHooks::clear();
         w->BitBtn2Click();
-        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕..."}));
+        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕...\n目录检查：本目录未发现有问题的条目。"}));
         QCOMPARE(CountRows("select * from post"), 0);
         verifyCleanedUp(w);
     }
@@ -366,14 +360,14 @@ private slots:
         QCOMPARE(shown.at(0).icon, Icon::Error);
         QCOMPARE(shown.at(0).text, QString("第4行第1列(BKDH)的报刊代号“”无效(应为以“-”相连的两个整数,如 4-2),导入在此行停止,此前各行已经导入..."));
         // The closing message says where the import stopped, never that it finished.
-        QCOMPARE(shown.at(1).text, QString("导入目录在第4行停止,已导入2行..."));
+        QCOMPARE(shown.at(1).text, QString("导入目录在第4行停止,已导入2行...\n目录检查：本目录有3个条目有问题（其中0个仅为警告），请用“目录检查”查看..."));
         QCOMPARE(Rows("select bkdh,bkmc from post order by bkdh"), QStringList({"1-1|甲", "1-2|乙", "1-3|原有"}));
         verifyCleanedUp(w);
 
         // A column the table lacks fails the first row: the entry with that code is not lost.
         ImportFile(*w, book("nocolumn.xls", {{T("1-3"), T("新名"), T("x")}}, {"BKDH", "BKMC", "NOSUCH"}), 0);
         QVERIFY(TestHooks::messages().at(TestHooks::messageCount() - 2).text.startsWith("提交失败->"));
-        QCOMPARE(TestHooks::lastMessage().text, QString("导入目录在第2行停止,已导入0行..."));
+        QVERIFY(TestHooks::lastMessage().text.startsWith("导入目录在第2行停止,已导入0行...\n"));
         QCOMPARE(Rows("select bkmc from post where bkdh='1-3'"), QStringList({"原有"}));
     }
 
@@ -387,7 +381,7 @@ private slots:
         TestHooks::clear();
         w->BitBtn2Click();
         QCOMPARE(Shown(), QStringList({"错误信息:第4行第4列(QNJ)的内容“三十元”不是数字,导入在此行停止,此前各行已经导入...",
-                                       "提示信息:导入目录在第4行停止,已导入2行..."}));
+                                       "提示信息:导入目录在第4行停止,已导入2行...\n目录检查：本目录有1个条目有问题（其中0个仅为警告），请用“目录检查”查看..."}));
         QCOMPARE(Rows("select bkdh,bkmc,qnj from nopost order by bkdh"),
                  QStringList({"2-1|甲|12", "2-2|乙|24", "2-3|原有|30"}));
         verifyCleanedUp(w);
@@ -407,7 +401,7 @@ private slots:
         TestHooks::clear();
         w->BitBtn2Click();
         QCOMPARE(Shown(), QStringList({"错误信息:第1行第3列的列名“qnj) values (1);--”不是有效的列名(只能由字母、数字和下划线组成),导入在此停止...",
-                                       "提示信息:导入目录在第1行停止,已导入0行..."}));
+                                       "提示信息:导入目录在第1行停止,已导入0行...\n目录检查：本目录有1个条目有问题（其中0个仅为警告），请用“目录检查”查看..."}));
         QCOMPARE(Rows("select bkdh,bkmc from post"), QStringList({"1-1|原有"}));
         verifyCleanedUp(w);
     }
@@ -466,8 +460,10 @@ private slots:
         w->mllxBox->setItemIndex(0);
         TestHooks::clear();
         w->BitBtn2Click();
-        QCOMPARE(Shown(), QStringList({"错误信息:第1行第1列的列名“BKDH”与第4列的列名“bkdh”是同一列,导入在此停止,没有导入任何行...",
-                                       "提示信息:导入目录在第1行停止,已导入0行..."}));
+        const QStringList shown = Shown();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown.at(0), QString("错误信息:第1行第1列的列名“BKDH”与第4列的列名“bkdh”是同一列,导入在此停止,没有导入任何行..."));
+        QVERIFY2(shown.at(1).startsWith("提示信息:导入目录在第1行停止,已导入0行...\n"), qPrintable(shown.at(1)));
         QCOMPARE(Rows("select bkdh,bkmc from post order by bkdh"), QStringList({"1-1|一", "35-1|三十五"}));
         verifyCleanedUp(w);
     }
@@ -478,7 +474,7 @@ private slots:
         QVERIFY(ExecSql("insert into post (bkdh,bkmc) values ('1-1','旧')"));
         TbkmlFrm *w = open();
         ImportFile(*w, book("trim.xls", {Entry("1-1 ", "新", 12, 0), Entry(" 1-2", "乙", 12, 0)}), 0);
-        QCOMPARE(TestHooks::lastMessage().text, QString("导入目录完毕..."));
+        QVERIFY(TestHooks::lastMessage().text.startsWith("导入目录完毕...\n"));
         QCOMPARE(Rows("select bkdh,bkmc from post order by bkdh"), QStringList({"1-1|新", "1-2|乙"}));
 
         for (const QString &bad : {QString("ABC"), QString("A-B"), QString("１-１"), QString("1'-1"), QString("99999999999-1")}) {
@@ -486,8 +482,10 @@ private slots:
             w->mllxBox->setItemIndex(0);
             TestHooks::clear();
             w->BitBtn2Click();
-            QCOMPARE(Shown(), QStringList({"错误信息:" + BadCodeMessage(3, 1, "BKDH", bad),
-                                           "提示信息:导入目录在第3行停止,已导入1行..."}));
+            const QStringList shown = Shown();
+            QCOMPARE(shown.size(), 2);
+            QCOMPARE(shown.at(0), "错误信息:" + BadCodeMessage(3, 1, "BKDH", bad));
+            QVERIFY2(shown.at(1).startsWith("提示信息:导入目录在第3行停止,已导入1行...\n"), qPrintable(shown.at(1)));
             QCOMPARE(CountRows("select * from post where bkdh not in ('1-1','1-2','2-1')"), 0);
         }
     }
@@ -536,7 +534,7 @@ private slots:
             const QString text = std::isnan(price) ? "NaN" : price == inf ? "Infinity" : price == -inf ? "-Infinity" : "-5";
             QCOMPARE(shown.at(0), "错误信息:" + (price < 0 && std::isfinite(price) ? NegativePriceMessage(3, 4, "QNJ", text)
                                                                                   : NotANumberMessage(3, 4, "QNJ", text)));
-            QCOMPARE(shown.at(1), QString("提示信息:导入目录在第3行停止,已导入1行..."));
+            QVERIFY2(shown.at(1).startsWith("提示信息:导入目录在第3行停止,已导入1行...\n"), qPrintable(shown.at(1)));
             QCOMPARE(Rows("select bkdh,qnj from post"), QStringList({"3-1|12"}));
         }
     }
@@ -571,7 +569,7 @@ private slots:
         const QStringList shown = Shown();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown.at(0), QString("错误信息:提交失败->数据库正被其他程序使用(已锁定),请稍后再试（database is locked）"));
-        QCOMPARE(shown.at(1), QString("提示信息:导入目录在第2行停止,已导入0行..."));
+        QVERIFY2(shown.at(1).startsWith("提示信息:导入目录在第2行停止,已导入0行...\n"), qPrintable(shown.at(1)));
         QCOMPARE(waits.events, 1);
         QCOMPARE(CountRows("select * from post"), 0);
         verifyCleanedUp(w);
@@ -607,7 +605,7 @@ private slots:
         TestHooks::clear();
         ImportFile(*w, QStringLiteral(TAVRIN_SOURCE_DIR "/demo/postal-catalogue.xls"), 0);
         ImportFile(*w, QStringLiteral(TAVRIN_SOURCE_DIR "/demo/nonpostal-catalogue.xlsx"), 1);
-        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕...", "信息:导入目录完毕..."}));
+        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕...\n目录检查：本目录未发现有问题的条目。", "信息:导入目录完毕...\n目录检查：本目录未发现有问题的条目。"}));
         // Code 4-2 was in the demo catalogue already: its entry is replaced, the other titles are new.
         QCOMPARE(CountRows("select * from post"), postal + 21);
         QCOMPARE(Rows("select bkmc,qnj,bz from post where bkdh='4-2'"), QStringList({"数学月刊|108|新年度调价"}));
@@ -639,7 +637,7 @@ private slots:
         TbkmlFrm *w = open();
         TestHooks::clear();
         ImportFile(*w, QStringLiteral(TAVRIN_TEST_DATA "/fixtures/") + name, 1);
-        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕..."}));
+        QCOMPARE(Shown(), QStringList({"信息:导入目录完毕...\n目录检查：本目录有1个条目有问题（其中0个仅为警告），请用“目录检查”查看..."}));
         QCOMPARE(Rows("select bkdh,bkmc,kq,cbrq,qnj,dj,bkzl,fbkj,mllx from nopost order by bkdh"),
                  QStringList({"801-1|企业管理内参|月刊|每月的5号出版|120|10|杂志|北京|1",
                               "801-10|物流采购指南|双月刊|单月份10号出版|<null>|15|杂志|<null>|1",

@@ -12,6 +12,8 @@ int main(int argc, char **argv)
     failures += runImportStatementsTest(argc, argv);
     failures += runImportWindowTest(argc, argv);
     failures += runEditWindowTest(argc, argv);
+    failures += runCatalogueCheckTest(argc, argv);
+    failures += runRegisterWindowTest(argc, argv);
     failures += runImportKillTest(argc, argv);
     return failures;
 }

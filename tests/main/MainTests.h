@@ -3,3 +3,4 @@
 
 int runStatementsTest(int argc, char **argv);
 int runMainWindowTest(int argc, char **argv);
+int runReportButtonsTest(int argc, char **argv);

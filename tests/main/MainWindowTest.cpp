@@ -5,6 +5,9 @@
 #include "MainTests.h"
 #include "TestDatabase.h"
 
+#include "calendar/DateTable.h"
+#include "calendar/IrregularIssues.h"
+#include "catalogue/IrregularIssueWindow.h"
 #include "data/Udm.h"
 #include "main/CatalogueQueries.h"
 #include "main/UbkMainFrm.h"
@@ -454,6 +457,65 @@ private slots:
         w = start(2);
         QVERIFY(!w->MlxgBtn->isHidden() && !w->BitBtn1->isHidden() && !w->loadBtn->isHidden());
         QVERIFY(!w->MlxgBtn->isEnabled());
+    }
+
+    void registerButtonAndMarkedTitles()
+    {
+        QVERIFY(ExecSqlBatch({
+            InsertIrregularIssueStatement({0, "1-9"}, 2010, {KindBreak, {2010, 2, 13}, {2010, 2, 19}, "春节"}),
+            InsertIrregularIssueStatement({0, "1-2"}, 2011, {KindBreak, {2011, 2, 2}, {2011, 2, 8}, {}}),
+            InsertIrregularIssueStatement({2, "5-12"}, 2010, {KindCombined, {2010, 7, 1}, {2010, 8, 31}, {}}),
+        }));
+        QVERIFY(BuildDateTable(2010));
+        TbkMainFrm *w = start(0);
+        QVERIFY(w->RegisterBtn->isHidden());
+        QCOMPARE(w->registeredCodes(), QSet<QString>({"1-9"}));
+
+        w = start(1);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QVERIFY(!w->RegisterBtn->isHidden() && w->RegisterBtn->isEnabled());
+        QCOMPARE(codesShown(w->brow), QStringList({"1-2", "1-9", "1-10", "2-1", "10-1"}));
+        // The code of a registered title is drawn in the mark colour, with a corner mark.
+        w->ADO.setRecNo(5);
+        w->brow->selectionModel()->clearSelection();
+        const QImage image = w->brow->viewport()->grab().toImage();
+        auto cornerOf = [&](int row) {
+            const QRect cell = w->brow->visualRect(w->brow->model()->index(row, 0));
+            return image.pixelColor(cell.right() - 1, cell.top() + 1);
+        };
+        QCOMPARE(cornerOf(1), QColor(0x99, 0x33, 0x00));
+        QVERIFY(cornerOf(0) != QColor(0x99, 0x33, 0x00));
+
+        w->FTab->setTabIndex(2);
+        QCOMPARE(w->registeredCodes(), QSet<QString>({"5-12"}));
+        QVERIFY(w->RegisterBtn->isEnabled());
+        QVERIFY(w->ADO.locate("bkdh", "5-2"));
+
+        // The window opens for the current title and the marks follow what it registers.
+        TestHooks::queueForm([](QDialog *form) {
+            auto *window = qobject_cast<IrregularIssueWindow *>(form);
+            QVERIFY(window);
+            QCOMPARE(window->context().title.catalogueType, 2);
+            QCOMPARE(window->context().title.code, QString("5-2"));
+            QCOMPARE(window->context().titleName, QString("人大资料乙"));
+            QCOMPARE(window->context().year, 2010);
+            window->kindBox->setCurrentText(KindSuspended);
+            window->firstEdit->setText("3-1");
+            window->lastEdit->setText("3-31");
+            window->addBtn->click();
+            form->reject();
+        });
+        w->RegisterBtn->click();
+        QCOMPARE(TestHooks::forms().size(), 1);
+        QCOMPARE(TestHooks::messageCount(), 0);
+        QCOMPARE(w->registeredCodes(), QSet<QString>({"5-12", "5-2"}));
+
+        // An empty catalogue has no title to register.
+        w->FTab->setTabIndex(3);
+        TestHooks::clear();
+        w->RegisterBtn->click();
+        QCOMPARE(TestHooks::lastMessage().text, QString("当前目录中没有可登记的报刊..."));
+        QCOMPARE(TestHooks::forms().size(), 0);
     }
 
     void closeStepReleasesUnitsAndQueries()

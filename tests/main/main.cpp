@@ -11,5 +11,6 @@ int main(int argc, char **argv)
     int failures = 0;
     failures += runStatementsTest(argc, argv);
     failures += runMainWindowTest(argc, argv);
+    failures += runReportButtonsTest(argc, argv);
     return failures;
 }

@@ -267,7 +267,7 @@ private slots:
             QVERIFY(!d->qdy->isEnabled() && !d->zdy->isEnabled());
             QCOMPARE(d->lbMsg->text(), QString("非全年订阅,款额计算未考虑【停刊、休刊、合刊】情况,实际款额以邮局为准"));
             QVERIFY(d->changed() && !d->confirmed());
-            QCOMPARE(d->ke->Value(), 72.0); // not yet
+            QCOMPARE(d->ke->Value(), 36.0); // priced at once
             leaveTermPanel(d);
             QCOMPARE(d->ke->Value(), 36.0);
             QVERIFY(d->confirmed());
@@ -375,6 +375,181 @@ private slots:
         QCOMPARE(m_main->ddado.recNo(), 1);
     }
 
+    // Whatever term the clerk reaches, by the arrow keys or by the mouse, the amount shown is priced
+    // at once and is the amount 确定 writes.
+    void theAmountShownIsTheAmountStored()
+    {
+        chooseTitle(0, "4-3"); // 园艺月刊: 72.00 a year, 18.00 a quarter
+        run(0, [&](TdybkFrm *d) {
+            QVERIFY(inside(d->Pansel));
+            for (int i = 0; i < 3; ++i)
+                QTest::keyClick(d->termBox, Qt::Key_Down);
+            QCOMPARE(d->termBox->currentText(), QString("一季度"));
+            QCOMPARE(d->ke->text(), QString("18.00"));
+            pressTab();
+            QCOMPARE(focused(), static_cast<QWidget *>(d->fs));
+            QCOMPARE(d->ke->text(), QString("18.00"));
+            StatementLog log;
+            d->qrBtn->click();
+            QCOMPARE(log.writes(), QStringList{QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) "
+                                                       "values(%1,0,'4-3','月刊',1,3,1,18)").arg(m_unit)});
+        });
+        QCOMPARE(m_main->ddbrow->footerText(6), QString("18.00"));
+
+        // By the mouse: a term picked from the list and 确定 clicked at once.
+        run(0, [&](TdybkFrm *d) {
+            pickItem(d->termBox, "下半年");
+            QCOMPARE(d->ke->text(), QString("36.00"));
+            pickItem(d->termBox, "四季度");
+            QCOMPARE(d->ke->text(), QString("18.00"));
+            StatementLog log;
+            QTest::mouseClick(d->qrBtn, Qt::LeftButton);
+            QCOMPARE(log.writes(), QStringList{QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) "
+                                                       "values(%1,0,'4-3','月刊',10,12,1,18)").arg(m_unit)});
+        });
+
+        // Typed months price as they are typed.
+        run(0, [&](TdybkFrm *d) {
+            pickItem(d->termBox, "月");
+            typeInto(d->qdy, "2");
+            typeInto(d->zdy, "5");
+            QCOMPARE(d->ke->text(), QString("24.00"));
+            typeInto(d->zdy, "3");
+            QCOMPARE(d->ke->text(), QString("12.00"));
+            pressTab();
+            typeInto(d->fs, "3");
+            QCOMPARE(d->ke->text(), QString("36.00"));
+            StatementLog log;
+            d->qrBtn->click();
+            QCOMPARE(log.writes().size(), 1);
+            QVERIFY(log.writes().first().endsWith(",2,3,3,36)"));
+        });
+    }
+
+    // Months outside 1 to 12 are refused like reversed ones: the notice, no confirmation, the beep,
+    // nothing written, even when 确定 is reached.
+    void monthsOutsideTheYearAreRefused()
+    {
+        chooseTitle(0, "4-3");
+        run(0, [&](TdybkFrm *d) {
+            StatementLog log;
+            const QList<QPair<QString, QString>> wrong{{"0", "5"}, {"3", "13"}, {"0", "13"}, {"13", "13"},
+                                                       {"-3", "4"}, {"1", "99"}, {"1a", "3"}, {"2", "3.5"}};
+            for (const auto &[start, end] : wrong) {
+                pickItem(d->termBox, "全年");
+                leaveTermPanel(d);
+                pickItem(d->termBox, "月");
+                TestHooks::clear();
+                typeInto(d->qdy, start);
+                typeInto(d->zdy, end);
+                pressTab();
+                QCOMPARE(d->lbMsg->text(), QString("起、止月份输入错误..."));
+                QVERIFY2(!d->confirmed(), qPrintable(start + ".." + end));
+                QCOMPARE(TestHooks::tones().size(), 1);
+                QVERIFY(inside(d->Pansel));
+                d->qrBtn->click();
+                QTest::mouseClick(d->qrBtn, Qt::LeftButton);
+            }
+            QVERIFY(log.writes().isEmpty());
+            QVERIFY(d->isVisible());
+        });
+        QCOMPARE(valueOf("select count(*) from torder"), QString("0"));
+    }
+
+    // Copies must be a whole number from 1 to 99,999; whatever else is typed stays visible as typed,
+    // has no amount and is refused by 确定 with nothing written.
+    void copiesOutsideTheRangeAreRefused()
+    {
+        chooseTitle(0, "4-3");
+        run(0, [&](TdybkFrm *d) {
+            leaveTermPanel(d);
+            StatementLog log;
+            const struct {
+                const char *typed;
+                const char *message;
+            } wrong[] = {{"-35", "订阅份数应为1至99999之间的整数..."}, {"-3ab.5", "订阅份数应为1至99999之间的整数..."},
+                         {"0", "请输入订阅份数..."},                   {"100000", "订阅份数应为1至99999之间的整数..."},
+                         {"12a", "订阅份数应为1至99999之间的整数..."},   {"999999999", "订阅份数应为1至99999之间的整数..."},
+                         {"1.5", "订阅份数应为1至99999之间的整数..."},   {"  ", "请输入订阅份数..."}};
+            for (const auto &c : wrong) {
+                TestHooks::clear();
+                typeInto(d->fs, c.typed);
+                QCOMPARE(d->fs->text(), QString(c.typed));
+                if (QString(c.typed) != "0")
+                    QVERIFY2(d->amountEmpty(), c.typed);
+                d->qrBtn->click();
+                QCOMPARE(TestHooks::messageCount(), 1);
+                QCOMPARE(TestHooks::lastMessage().text, QString(c.message));
+                QCOMPARE(TestHooks::lastMessage().caption, QString("提示信息"));
+                QCOMPARE(focused(), static_cast<QWidget *>(d->fs));
+                QVERIFY(d->isVisible());
+            }
+            QVERIFY(log.writes().isEmpty());
+            // The largest number of copies is taken.
+            typeInto(d->fs, "99999");
+            QCOMPARE(d->ke->Value(), 72.0 * 99999);
+            d->qrBtn->click();
+            QCOMPARE(log.writes().size(), 1);
+            QVERIFY(log.writes().first().endsWith(",1,12,99999,7199928)"));
+        });
+    }
+
+    // A unit deleted by another desk while the dialog is open gets no order line.
+    void noLineForAUnitThatIsGone()
+    {
+        chooseTitle(0, "4-3");
+        run(0, [&](TdybkFrm *d) {
+            leaveTermPanel(d);
+            QVERIFY(ExecSql(QString("delete from dwinfo where id=%1").arg(m_unit)));
+            StatementLog log;
+            d->qrBtn->click();
+            QCOMPARE(TestHooks::lastMessage().text, QString("该单位已不存在,请刷新单位信息..."));
+            QCOMPARE(TestHooks::lastMessage().caption, QString("提示信息"));
+            QVERIFY(log.writes().isEmpty());
+            QVERIFY(d->isVisible());
+        });
+        QCOMPARE(valueOf("select count(*) from torder"), QString("0"));
+    }
+
+    // From the keyboard: Enter on a focused 确定 saves like a click, and Enter in the copies saves a
+    // confirmed line with a valid amount; with an unconfirmed term or copies that cannot be saved,
+    // Enter in the copies does nothing.
+    void enterSavesTheLine()
+    {
+        chooseTitle(0, "4-3");
+        run(0, [&](TdybkFrm *d) {
+            pressTab(); // out of the term box: confirmed, the focus in the copies
+            QCOMPARE(focused(), static_cast<QWidget *>(d->fs));
+            pressTab(); // the amount is display only: on to 确定
+            QCOMPARE(focused(), static_cast<QWidget *>(d->qrBtn));
+            StatementLog log;
+            QTest::keyClick(d->qrBtn, Qt::Key_Return);
+            QCOMPARE(log.writes(), QStringList{QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) "
+                                                       "values(%1,0,'4-3','月刊',1,12,1,72)").arg(m_unit)});
+            QVERIFY(!d->isVisible());
+        });
+        run(0, [&](TdybkFrm *d) {
+            TestHooks::clear();
+            StatementLog log;
+            // Not confirmed yet (the focus came back to the term box): Enter in the copies does nothing.
+            QTest::keyClick(d->fs, Qt::Key_Return);
+            QVERIFY(log.writes().isEmpty());
+            pickItem(d->termBox, "上半年");
+            leaveTermPanel(d);
+            typeInto(d->fs, "12a");
+            QTest::keyClick(d->fs, Qt::Key_Return);
+            QVERIFY(log.writes().isEmpty());
+            QCOMPARE(TestHooks::messageCount(), 0);
+            typeInto(d->fs, "3");
+            QTest::keyClick(d->fs, Qt::Key_Return);
+            QCOMPARE(log.writes(), QStringList{QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) "
+                                                       "values(%1,0,'4-3','月刊',1,6,3,108)").arg(m_unit)});
+            QCOMPARE(TestHooks::lastMessage().text, QString("新增记录成功！"));
+            QVERIFY(!d->isVisible());
+        });
+        QCOMPARE(m_main->ddado.recordCount(), 2);
+    }
+
     void anIssueCountFailureKeepsTheAmount()
     {
         QCOMPARE(CountIssues("月刊", "每月出版", 1, 6), -1);
@@ -388,6 +563,25 @@ private slots:
             QCOMPARE(d->lbMsg->text(), GP.LastError);
             QVERIFY(d->lbMsg->text().startsWith("出版日期错"));
             QCOMPARE(d->ke->Value(), 50.0);
+            QVERIFY(d->confirmed());
+            // The amount shown is no price of 上半年: 确定 refuses with the failure and writes nothing.
+            StatementLog log;
+            const QString failure = d->lbMsg->text();
+            d->qrBtn->click();
+            QCOMPARE(TestHooks::lastMessage().text, failure);
+            QVERIFY(log.writes().isEmpty());
+            QVERIFY(d->isVisible());
+            typeInto(d->fs, "3");
+            d->qrBtn->click();
+            QCOMPARE(TestHooks::lastMessage().text, failure);
+            QVERIFY(log.writes().isEmpty());
+            // Back to 全年, which needs no count: saved at the yearly price.
+            pickItem(d->termBox, "全年");
+            QCOMPARE(d->ke->Value(), 150.0);
+            leaveTermPanel(d);
+            d->qrBtn->click();
+            QCOMPARE(log.writes().size(), 1);
+            QVERIFY(log.writes().first().endsWith(",1,12,3,150)"));
         });
     }
 

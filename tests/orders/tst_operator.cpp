@@ -258,7 +258,6 @@ private slots:
         addUnit("'甲','a','1'");
         addUnit("'乙','b','2'");
         addUnit("'丙','c','3'");
-        QVERIFY(ExecSql("insert into torder (dwid,mllx,bkdh,qdy,zdy,fs,ke) select id,0,'1-1',1,12,1,396 from dwinfo where dwmc='乙'"));
         ToperatorFrm *w = open();
         dm->ADOQuery1.setRecNo(2);
         w->delBtn->click();
@@ -267,8 +266,6 @@ private slots:
         QCOMPARE(dm->ADOQuery1.recNo(), 1);
         QCOMPARE(w->brow->model()->rowCount(), 2);
         QVERIFY(browsing());
-        // The unit's order lines stay.
-        QCOMPARE(valueOf("select count(*) from torder"), QString("1"));
 
         w->delBtn->click();
         w->delBtn->click();
@@ -283,6 +280,99 @@ private slots:
         w->delBtn->click();
         QCOMPARE(TestHooks::lastMessage().text, QString("未发现的可删除的记录...  "));
         QCOMPARE(TestHooks::lastMessage().caption, QString("提示"));
+    }
+
+    // A unit with order lines stays, with its lines: the refusal counts them per catalogue type and
+    // nothing is written. Without lines (after they were cleared) it goes.
+    void aUnitWithOrderLinesIsNotDeleted()
+    {
+        addUnit("'甲','a','1'");
+        addUnit("'乙','b','2'");
+        const QString id = valueOf("select id from dwinfo where dwmc='乙'");
+        for (const char *line : {"0,'1-1'", "0,'1-2'", "0,'4-3'", "1,'801-1'", "7,'x-1'"})
+            QVERIFY(ExecSql(QString("insert into torder (dwid,mllx,bkdh,qdy,zdy,fs,ke) values (%1,%2,1,12,1,10)").arg(id, line)));
+        ToperatorFrm *w = open();
+        StatementLog log;
+        QVERIFY(dm->ADOQuery1.locate("dwmc", "乙"));
+        w->delBtn->click();
+        QCOMPARE(TestHooks::messageCount(), 1);
+        QCOMPARE(TestHooks::lastMessage().text,
+                 QString("该单位尚有订阅记录 5 条（邮发报刊目录 3 条，非邮发报刊目录 1 条，目录类型7 1 条），不能删除..."));
+        QCOMPARE(TestHooks::lastMessage().caption, QString("提示"));
+        QCOMPARE(TestHooks::lastMessage().icon, platform::Icon::Warning);
+        QVERIFY(log.writes().isEmpty());
+        QCOMPARE(units(), QStringList({"甲|a|1", "乙|b|2"}));
+        QCOMPARE(valueOf("select count(*) from torder"), QString("5"));
+        QVERIFY(browsing());
+        QCOMPARE(currentUnit(), QString("乙"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->brow));
+
+        // Another desk adds a line to 甲 after the list was read: still refused.
+        QVERIFY(ExecSql("insert into torder (dwid,mllx,bkdh,qdy,zdy,fs,ke) select id,2,'901-1',1,12,1,5 from dwinfo where dwmc='甲'"));
+        QVERIFY(dm->ADOQuery1.locate("dwmc", "甲"));
+        w->delBtn->click();
+        QCOMPARE(TestHooks::lastMessage().text, QString("该单位尚有订阅记录 1 条（人大资料报刊目录 1 条），不能删除..."));
+        QCOMPARE(units().size(), 2);
+
+        QCOMPARE(log.writes().size(), 1); // the line added above
+        // Its lines cleared, 乙 is deleted.
+        QVERIFY(ExecSql("delete from torder where dwid=" + id));
+        QVERIFY(dm->ADOQuery1.locate("dwmc", "乙"));
+        log.clear();
+        w->delBtn->click();
+        QCOMPARE(log.writes().size(), 1);
+        QCOMPARE(log.writes().first(), "delete from dwinfo where id=" + id);
+        QCOMPARE(units(), QStringList{"甲|a|1"});
+    }
+
+    // No two units carry one name: adding or renaming to a name another unit has (blanks trimmed,
+    // letter case ignored) is refused, the typed values stay and nothing is written. A unit may keep
+    // its own name or change its letter case.
+    void aNameAnotherUnitHasIsRefused()
+    {
+        addUnit("'青禾机械厂','a','1'");
+        addUnit("'Riverside School','b','2'");
+        ToperatorFrm *w = open();
+        StatementLog log;
+        const auto refused = [&](const QString &typed) {
+            TestHooks::clear();
+            typeInto(w->dwmc, typed);
+            w->saveBtn->click();
+            QCOMPARE(TestHooks::messageCount(), 1);
+            QCOMPARE(TestHooks::lastMessage().text, QString("该单位名称已存在,请重新输入...."));
+            QCOMPARE(TestHooks::lastMessage().caption, QString("提示"));
+            QVERIFY(editing());
+            QCOMPARE(w->dwmc->text(), typed);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->dwmc));
+            QVERIFY(log.writes().isEmpty());
+        };
+        w->zjBtn->click();
+        typeInto(w->lxr, "李");
+        for (const char *typed : {"青禾机械厂", "  青禾机械厂 ", "riverside school", " RIVERSIDE SCHOOL"})
+            refused(typed);
+        QCOMPARE(w->lxr->text(), QString("李"));
+
+        // Renaming 青禾机械厂 to the other unit's name.
+        w->CancelBtn->click();
+        QVERIFY(dm->ADOQuery1.locate("dwmc", "青禾机械厂"));
+        w->xgBtn->click();
+        refused("Riverside school ");
+        QCOMPARE(units(), QStringList({"青禾机械厂|a|1", "Riverside School|b|2"}));
+
+        // Its own name with other blanks is no change; another letter case of its own name is allowed.
+        w->CancelBtn->click();
+        QVERIFY(dm->ADOQuery1.locate("dwmc", "Riverside School"));
+        w->xgBtn->click();
+        typeInto(w->dwmc, "RIVERSIDE SCHOOL");
+        w->saveBtn->click();
+        QCOMPARE(TestHooks::messageCount(), 1);
+        QCOMPARE(units(), QStringList({"青禾机械厂|a|1", "RIVERSIDE SCHOOL|b|2"}));
+        // A new name is added.
+        w->zjBtn->click();
+        typeInto(w->dwmc, "青禾机械二厂");
+        w->saveBtn->click();
+        QCOMPARE(units().size(), 3);
+        QVERIFY(browsing());
     }
 
     void deletingWhileEditingLeavesTheEditFirst()
@@ -419,11 +509,56 @@ private slots:
         QCOMPARE(TestHooks::forms().first().title, QString("单位维护"));
         QCOMPARE(seen, QString("乙"));
         QCOMPARE(units().size(), 3);
-        // The unit box learns of the new unit only through its refresh button.
-        QCOMPARE(main->dwbox->count(), 2);
+        // The unit box shows the units as they are once the window has closed.
+        QCOMPARE(main->dwbox->count(), 3);
+        QCOMPARE(main->dwbox->itemText(2), QString("丙"));
+        QCOMPARE(main->dwbox->currentIndex(), -1);
         main->SpeedButton1->click();
         QCOMPARE(main->dwbox->count(), 3);
         QCOMPARE(main->dwbox->currentIndex(), -1);
+    }
+
+    // The chosen unit stays chosen (renamed, with its new contact) when it still exists; a unit
+    // deleted in the window leaves no choice, and no order can then be entered for it.
+    void theUnitBoxFollowsTheWindowKeepingTheChoice()
+    {
+        addUnit("'甲','a','1'");
+        addUnit("'乙','b','2'");
+        addUnit("'丙','c','3'");
+        std::unique_ptr<TbkMainFrm> main = startMainWindow(*m_db);
+        pickItem(main->dwbox, "乙");
+        QCOMPARE(main->lblxr->text(), QString("b"));
+        TestHooks::queueForm([](QDialog *form) {
+            auto *units = qobject_cast<ToperatorFrm *>(form);
+            waitUntilActive(units);
+            QVERIFY(dm->ADOQuery1.locate("dwmc", "乙"));
+            units->xgBtn->click();
+            typeInto(units->dwmc, "乙二");
+            typeInto(units->lxr, "新联系人");
+            units->saveBtn->click();
+            QVERIFY(dm->ADOQuery1.locate("dwmc", "甲"));
+            units->delBtn->click();
+            units->ToolButton7->click();
+        });
+        main->dwwhBtn1->click();
+        QCOMPARE(main->dwbox->count(), 2);
+        QCOMPARE(main->dwbox->currentText(), QString("乙二"));
+        QCOMPARE(main->SelectedUnitName(), QString("乙二"));
+        QCOMPARE(main->lblxr->text(), QString("新联系人"));
+
+        // Now 乙二 itself is deleted: no unit chosen, the contact empties.
+        TestHooks::queueForm([](QDialog *form) {
+            auto *units = qobject_cast<ToperatorFrm *>(form);
+            waitUntilActive(units);
+            QVERIFY(dm->ADOQuery1.locate("dwmc", "乙二"));
+            units->delBtn->click();
+            units->ToolButton7->click();
+        });
+        main->dwwhBtn1->click();
+        QCOMPARE(main->dwbox->count(), 1);
+        QVERIFY(!main->SelectedUnit());
+        QVERIFY(main->lblxr->text().isEmpty());
+        QVERIFY(!main->ddado.active());
     }
 };
 

@@ -74,6 +74,23 @@ QString XlrdDump(const QString &fileName)
     return QString::fromUtf8(python.readAllStandardOutput());
 }
 
+// The rows of each sheet of an .xlsx file as "a|b|c" lines, read by openpyxl.
+QString OpenpyxlDump(const QString &fileName)
+{
+    const QString script = QStringLiteral(
+        "import sys, openpyxl\n"
+        "b = openpyxl.load_workbook(sys.argv[1])\n"
+        "for s in b.worksheets:\n"
+        "    print('SHEET ' + s.title)\n"
+        "    for row in s.iter_rows(values_only=True):\n"
+        "        print('|'.join('' if v is None else str(v) for v in row))\n");
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c", script, fileName});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0)
+        return "openpyxl failed: " + QString::fromUtf8(python.readAllStandardError());
+    return QString::fromUtf8(python.readAllStandardOutput());
+}
+
 QString TextFile(const QString &fileName)
 {
     QFile file(fileName);
@@ -266,6 +283,44 @@ private slots:
         const QString dump = XlrdDump(file("combined.et"));
         QVERIFY2(dump.startsWith("SHEET 非邮发报刊订单\n"), qPrintable(dump));
         QCOMPARE(dump.count("SHEET "), 1);
+    }
+
+    // The filter chosen in the save dialog decides the extension of a name typed without one, and the
+    // file is written in the format of that extension: read back by openpyxl, not just by our reader.
+    void theChosenFilterDecidesTheExtensionAndTheFormat()
+    {
+        auto form = openDialog();
+        tick(*form, {0, 1});
+        TestHooks::queueFileName(file("无扩展名"), 1); // "Excel 2007文件(*.Xlsx)"
+        form->outbtn->click();
+        QCOMPARE(TestHooks::lastMessage().text, QString("文件导出成功！..."));
+        QCOMPARE(TestHooks::fileDialogs().constLast().answer, file("无扩展名.xlsx"));
+        QVERIFY(!QFile::exists(file("无扩展名.xls")));
+        QVERIFY(!QFile::exists(file("无扩展名")));
+        const QString dump = OpenpyxlDump(file("无扩展名.xlsx"));
+        QVERIFY2(dump.startsWith("SHEET 邮发报刊订单\n报刊代号|报刊名称|"), qPrintable(dump));
+        QVERIFY2(dump.contains("SHEET 非邮发报刊订单\n"), qPrintable(dump));
+        QVERIFY2(dump.contains("1-1|人民日报|"), qPrintable(dump));
+
+        // the first filter, and a name whose extension is the other entry's: kept as typed
+        form = openDialog();
+        tick(*form, {0});
+        TestHooks::queueFileName(file("旧格式"), 0);
+        form->outbtn->click();
+        QVERIFY(XlrdDump(file("旧格式.xls")).startsWith("SHEET 邮发报刊订单\n"));
+        form = openDialog();
+        tick(*form, {0});
+        TestHooks::queueFileName(file("typed.XLSX"), 0);
+        form->outbtn->click();
+        QVERIFY(OpenpyxlDump(file("typed.XLSX")).startsWith("SHEET 邮发报刊订单\n"));
+
+        // a unit name with a full stop is not taken for an extension
+        form = openDialog();
+        tick(*form, {0});
+        TestHooks::queueFileName(file("《青禾.机械厂》订单"), 1);
+        form->outbtn->click();
+        QCOMPARE(TestHooks::lastMessage().text, QString("文件导出成功！..."));
+        QVERIFY(OpenpyxlDump(file("《青禾.机械厂》订单.xlsx")).startsWith("SHEET 邮发报刊订单\n"));
     }
 
     void twoTypesAsXlsxAndNoRowsMeansFailure()

@@ -1,13 +1,20 @@
 #include "platform/Application.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/FileDialogs.h"
 #include "platform/SingleInstance.h"
 #include "platform/TestHooks.h"
 #include "platform/TestMain.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QMenu>
 #include <QDialog>
 #include <QDir>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
@@ -280,6 +287,152 @@ private slots:
         QVERIFY(dialogs[1].answer.isEmpty());
     }
 
+    // Qt's own texts are Chinese although this test runs under LC_ALL=C.
+    void standardDialogsSpeakChinese()
+    {
+        QMessageBox box(QMessageBox::Question, "t", "x", QMessageBox::Save | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+        QCOMPARE(box.button(QMessageBox::Save)->text(), QStringLiteral("保存"));
+
+        platform::FileDialogRequest request;
+        request.filter = QStringLiteral("Excel文件(*.Xls)|*.xls");
+        const auto dialog = platform::MakeFileDialog(nullptr, request, true);
+        const auto *buttons = dialog->findChild<QDialogButtonBox *>();
+        QVERIFY(buttons);
+        QStringList texts;
+        for (const QAbstractButton *b : buttons->buttons())
+            texts << b->text();
+        QVERIFY2(texts.contains(QStringLiteral("保存(&S)")) && texts.contains(QStringLiteral("取消")),
+                 qPrintable(texts.join(',')));
+        const auto *lookIn = dialog->findChild<QLabel *>(QStringLiteral("lookInLabel"));
+        QVERIFY(lookIn);
+        QVERIFY2(!lookIn->text().contains("Look"), qPrintable(lookIn->text()));
+
+        QLineEdit edit;
+        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList actions;
+        for (const QAction *a : menu->actions())
+            actions << a->text();
+        QVERIFY2(actions.join(',').contains(QStringLiteral("粘贴")), qPrintable(actions.join(',')));
+    }
+
+    // "Excel文件(*.Xls)" is shown as the program writes it, not followed by "(*.xls)" once more.
+    void filtersShowTheirDescriptionOnce()
+    {
+        platform::FileDialogRequest request;
+        request.filter = QStringLiteral("Excel文件(*.Xls)|*.xls|Excel 2007文件(*.Xlsx)|*.xlsx");
+        const auto dialog = platform::MakeFileDialog(nullptr, request, false);
+        const auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        QVERIFY(types);
+        QCOMPARE(types->count(), 2);
+        QCOMPARE(types->itemText(0), QStringLiteral("Excel文件(*.Xls)"));
+        QCOMPARE(types->itemText(1), QStringLiteral("Excel 2007文件(*.Xlsx)"));
+    }
+
+    void aSavedNameGetsTheExtensionOfTheChosenFilter()
+    {
+        const QString filter = QStringLiteral("Excel文件(*.Xls)|*.xls|Excel 2007文件(*.Xlsx)|*.xlsx");
+        QCOMPARE(platform::SavedFileName("/d/订单", filter, 1, "xls"), QStringLiteral("/d/订单.xlsx"));
+        QCOMPARE(platform::SavedFileName("/d/订单", filter, 0, "xls"), QStringLiteral("/d/订单.xls"));
+        QCOMPARE(platform::SavedFileName("/d/订单.", filter, 1, "xls"), QStringLiteral("/d/订单.xlsx"));
+        // an extension of one of the entries is kept, whichever entry is chosen
+        QCOMPARE(platform::SavedFileName("/d/a.xls", filter, 1, "xls"), QStringLiteral("/d/a.xls"));
+        QCOMPARE(platform::SavedFileName("/d/a.XLSX", filter, 0, "xls"), QStringLiteral("/d/a.XLSX"));
+        // any other full stop is part of the name
+        QCOMPARE(platform::SavedFileName("/d/《A.B厂》订单", filter, 1, "xls"),
+                 QStringLiteral("/d/《A.B厂》订单.xlsx"));
+        QCOMPARE(platform::SavedFileName("/d.v2/a", filter, 0, "xls"), QStringLiteral("/d.v2/a.xls"));
+        // no entry chosen, or one naming no extension: the default extension
+        QCOMPARE(platform::SavedFileName("/d/a", filter, -1, "xls"), QStringLiteral("/d/a.xls"));
+        QCOMPARE(platform::SavedFileName("/d/a", "所有文件|*.*", 0, "txt"), QStringLiteral("/d/a.txt"));
+        QCOMPARE(platform::SavedFileName("/d/a.dat", "所有文件|*.*", 0, "txt"), QStringLiteral("/d/a.dat"));
+        QCOMPARE(platform::SavedFileName(QString(), filter, 1, "xls"), QString());
+    }
+
+    // The real save dialog settles the name before it asks about replacing, so the question (in
+    // Chinese) is about the file that would be written.
+    void theSaveDialogAsksAboutTheFileItWillWrite()
+    {
+        QTemporaryDir tmp;
+        QFile existing(tmp.filePath("订单.xlsx"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        platform::FileDialogRequest request;
+        request.filter = QStringLiteral("Excel文件(*.Xls)|*.xls|Excel 2007文件(*.Xlsx)|*.xlsx");
+        request.defaultExt = QStringLiteral("xls");
+        request.fileName = tmp.filePath("x");
+        request.overwritePrompt = true;
+        const auto dialog = platform::MakeFileDialog(nullptr, request, true);
+        dialog->selectNameFilter(dialog->nameFilters().at(1));
+        dialog->show();
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(edit);
+        // the clerk types into the name field
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        edit->setFocus();
+        QVERIFY(edit->hasFocus());
+        edit->setText(QStringLiteral("订单"));
+        QString question;
+        QTimer answerer;
+        QObject::connect(&answerer, &QTimer::timeout, [&question] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible()) {
+                    question = box->text();
+                    box->button(QMessageBox::No)->click();
+                }
+        });
+        answerer.start(20);
+        QMetaObject::invokeMethod(dialog.get(), "accept");
+        QVERIFY2(question.contains(QStringLiteral("订单.xlsx")) && question.contains(QStringLiteral("替换")),
+                 qPrintable(question));
+        QVERIFY(dialog->isVisible()); // not replaced: the dialog stays
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        edit->setFocus();
+        edit->setText(QStringLiteral("新订单"));
+        QMetaObject::invokeMethod(dialog.get(), "accept");
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(dialog->selectedFiles(), QStringList(tmp.filePath("新订单.xlsx")));
+    }
+
+    void eachPurposeOpensInTheFolderLastUsedForIt()
+    {
+        QTemporaryDir a;
+        QTemporaryDir b;
+        platform::FileDialogRequest request;
+        request.filter = QStringLiteral("Excel文件(*.Xls)|*.xls");
+        request.defaultExt = QStringLiteral("xls");
+        request.purpose = QStringLiteral("orderExport");
+        platform::FileDialogRequest other = request;
+        other.purpose = QStringLiteral("gridExport");
+
+        TestHooks::queueFileName(a.filePath("one.xls"));
+        QCOMPARE(platform::SaveFileName(nullptr, request), a.filePath("one.xls"));
+        TestHooks::queueFileName(b.filePath("two.xls"));
+        QCOMPARE(platform::SaveFileName(nullptr, other), b.filePath("two.xls"));
+        TestHooks::queueFileName(QString()); // cancelled: remembers nothing
+        platform::SaveFileName(nullptr, request);
+        platform::SaveFileName(nullptr, request);
+        const auto shown = TestHooks::fileDialogs();
+        QCOMPARE(shown.size(), 4);
+        QCOMPARE(shown[3].folder, a.path());
+        QCOMPARE(platform::MakeFileDialog(nullptr, request, true)->directory().absolutePath(), a.path());
+        QCOMPARE(platform::MakeFileDialog(nullptr, other, true)->directory().absolutePath(), b.path());
+
+        // a name proposed with a folder opens there; a folder that went, or no purpose: the home folder
+        platform::FileDialogRequest proposed = request;
+        proposed.fileName = b.filePath("x.xls");
+        QCOMPARE(platform::StartFolder(proposed), b.path());
+        platform::FileDialogRequest unnamed = request;
+        unnamed.purpose.clear();
+        QCOMPARE(platform::StartFolder(unnamed), QDir::homePath());
+        const QString gone = a.path();
+        a.remove();
+        QCOMPARE(platform::StartFolder(request), QDir::homePath());
+        QVERIFY(!gone.isEmpty());
+    }
+
     void modalFormsAreFreedAfterClosing()
     {
         int destroyed = 0;
@@ -334,6 +487,38 @@ private slots:
         const QRect area = platform::ScreenWorkArea();
         QVERIFY(area.isValid());
         QVERIFY(QGuiApplication::primaryScreen()->geometry().contains(area));
+    }
+
+    // In every window a focused push or tool button answers Enter (and the keypad's Enter) with one
+    // click, before any default button of the dialog; other controls keep their own Enter.
+    void aFocusedButtonAnswersEnter()
+    {
+        QDialog dialog;
+        auto *focusedButton = new QPushButton(QStringLiteral("确定"), &dialog);
+        focusedButton->setAutoDefault(false);
+        auto *defaultButton = new QPushButton(QStringLiteral("取消"), &dialog);
+        defaultButton->setDefault(true);
+        auto *tick = new QCheckBox(QStringLiteral("模糊查询"), &dialog);
+        tick->move(0, 40);
+        int clicks = 0;
+        int defaultClicks = 0;
+        connect(focusedButton, &QPushButton::clicked, [&clicks] { ++clicks; });
+        connect(defaultButton, &QPushButton::clicked, [&defaultClicks] { ++defaultClicks; });
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        focusedButton->setFocus();
+        QTest::keyClick(focusedButton, Qt::Key_Return);
+        QTest::keyClick(focusedButton, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(clicks, 2);
+        QCOMPARE(defaultClicks, 0);
+        // With a modifier Enter is not a click.
+        QTest::keyClick(focusedButton, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(clicks, 2);
+        // A disabled button is no target; a check box keeps its own keys.
+        tick->setFocus();
+        QTest::keyClick(tick, Qt::Key_Return);
+        QVERIFY(!tick->isChecked());
     }
 
     void secondStartRaisesTheFirst()

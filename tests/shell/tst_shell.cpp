@@ -303,6 +303,36 @@ private slots:
         QCOMPARE(GP.UserRole, 0);
     }
 
+    void registerTableComesAtLoginWithoutLosingAnything()
+    {
+        // A database made before the register of irregular issues existed, holding data.
+        dm->ADOConnection.execute(QStringLiteral("drop table tkhkb"));
+        QVERIFY(ExecSql(QStringLiteral("insert into dwinfo (dwmc,lxr,phone) values ('某单位','张三','123')")));
+        QVERIFY(ExecSql(QStringLiteral("insert into post (bkdh,bkmc,kq,cbrq,qnj) values ('1-1','某报','日报','',120)")));
+        QVERIFY(ExecSql(QStringLiteral("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) "
+                                       "values (1,0,'1-1','日报',1,12,2,240)")));
+        QVERIFY(BuildDateTable(2012));
+        QCOMPARE(CountRows(QStringLiteral("select bkdh from tkhkb")), -1);
+
+        ShownLogin login;
+        login.pressOk();
+        QVERIFY(login.accepted());
+        QCOMPARE(TestHooks::messageCount(), 0);
+        QCOMPARE(CountRows(QStringLiteral("select bkdh from tkhkb")), 0);
+        QVERIFY(ExecSql(QStringLiteral("insert into tkhkb (mllx,bkdh,nd,lb,qr,zr,sm) "
+                                       "values (0,'1-1',2012,'休刊','2012-01-22','2012-01-28','春节')")));
+
+        // Every later start finds the table and leaves it, and everything else, as it is.
+        ShownLogin again;
+        again.pressOk();
+        QVERIFY(again.accepted());
+        QCOMPARE(CountRows(QStringLiteral("select bkdh from tkhkb")), 1);
+        QCOMPARE(CountRows(QStringLiteral("select dwmc from dwinfo")), 1);
+        QCOMPARE(CountRows(QStringLiteral("select bkdh from post where qnj=120")), 1);
+        QCOMPARE(CountRows(QStringLiteral("select id from torder where ke=240 and fs=2")), 1);
+        QCOMPARE(calendarRows(), 366);
+    }
+
     void exitClosesWithoutOk()
     {
         ShownLogin login;

@@ -14,7 +14,7 @@ namespace {
 
 const char *const kPassword = "qelmaz";
 
-// The six tables. Text columns hold what the program writes between quotes, numeric ones the rest;
+// The seven tables. Text columns hold what the program writes between quotes, numeric ones the rest;
 // ids are assigned on insert and only grow; an order line's joindate is filled at insert, to the
 // millisecond, so lines keep the order in which they were entered.
 const char *const kSchema = R"SQL(
@@ -37,6 +37,10 @@ create table torder (
   joindate text default (strftime('%Y-%m-%d %H:%M:%f', 'now', 'localtime')));
 create index torder_dwid on torder (dwid, mllx);
 create table rqdzb (cbrq text, week integer, weeknum integer);
+create table tkhkb (
+  mllx integer not null, bkdh text not null, nd integer not null,
+  lb text not null, qr text not null, zr text not null, sm text);
+create index tkhkb_title on tkhkb (mllx, bkdh, nd, qr);
 insert into bkmllx (id, mc) values (0, '邮发报刊目录');
 insert into bkmllx (id, mc) values (1, '非邮发报刊目录');
 insert into bkmllx (id, mc) values (2, '人大资料报刊目录');

@@ -1,5 +1,5 @@
 #pragma once
-// Creates the program's database file: the six tables, the catalogue types, and on request a demo
+// Creates the program's database file: the seven tables, the catalogue types, and on request a demo
 // catalogue with three units. Used by the bkdata tool, by scripts/run and by the tests.
 
 #include <QString>

@@ -1,0 +1,15 @@
+#include "ReportsTests.h"
+
+#include "platform/Application.h"
+#include "platform/TestHooks.h"
+
+int main(int argc, char **argv)
+{
+    platform::Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    platform::TestHooks::install();
+    int failures = 0;
+    failures += runSummaryTest(argc, argv);
+    failures += runPrintTest(argc, argv);
+    return failures;
+}
