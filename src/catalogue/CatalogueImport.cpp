@@ -17,6 +17,12 @@ bool isAsciiDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
+// A message about one cell: %1 row, %2 column, %3 its header, %4 its content.
+QString cellMessage(const QString &pattern, int row, int column, const QString &header, const QString &cellText)
+{
+    return pattern.arg(row).arg(column).arg(header, cellText);
+}
+
 bool isPrice(const QString &header)
 {
     return header.compare(QLatin1String("MLLX"), Qt::CaseInsensitive) != 0;
@@ -145,10 +151,8 @@ QString BadHeaderMessage(int column, const QString &header)
 
 QString NotANumberMessage(int row, int column, const QString &header, const QString &cellText)
 {
-    return QStringLiteral("第%1行第%2列(%3)的内容“%4”不是数字,导入在此行停止,此前各行已经导入...")
-        .arg(row)
-        .arg(column)
-        .arg(header, cellText);
+    return cellMessage(QStringLiteral("第%1行第%2列(%3)的内容“%4”不是数字,导入在此行停止,此前各行已经导入..."), row, column,
+                       header, cellText);
 }
 
 QString DuplicateHeaderMessage(int firstColumn, const QString &firstHeader, int secondColumn,
@@ -163,18 +167,16 @@ QString DuplicateHeaderMessage(int firstColumn, const QString &firstHeader, int 
 
 QString NegativePriceMessage(int row, int column, const QString &header, const QString &cellText)
 {
-    return QStringLiteral("第%1行第%2列(%3)的内容“%4”不是有效的价格(价格不能为负数),导入在此行停止,此前各行已经导入...")
-        .arg(row)
-        .arg(column)
-        .arg(header, cellText);
+    return cellMessage(
+        QStringLiteral("第%1行第%2列(%3)的内容“%4”不是有效的价格(价格不能为负数),导入在此行停止,此前各行已经导入..."), row,
+        column, header, cellText);
 }
 
 QString BadCodeMessage(int row, int column, const QString &header, const QString &cellText)
 {
-    return QStringLiteral("第%1行第%2列(%3)的报刊代号“%4”无效(应为以“-”相连的两个整数,如 4-2),导入在此行停止,此前各行已经导入...")
-        .arg(row)
-        .arg(column)
-        .arg(header, cellText);
+    return cellMessage(QStringLiteral("第%1行第%2列(%3)的报刊代号“%4”无效(应为以“-”相连的两个整数,如 4-2),"
+                                      "导入在此行停止,此前各行已经导入..."),
+                       row, column, header, cellText);
 }
 
 QString CellTextForMessage(const sheet::CellValue &cell)

@@ -118,20 +118,16 @@ private slots:
         const QStringList headers = {"BKDH", "QNJ", "DJ", "YJ", "JJ", "BNJ", "MLLX"};
         const QVector<sheet::CellValue> sound = {T("1-1"), N(120), N(10), N(0), E(), N(60), N(1)};
         QCOMPARE(BuildImportRow("post", "H", headers, sound).statements.last(), QString("H values ('1-1',120,10,0,null,60,1)"));
+        const QList<QPair<sheet::CellValue, ImportCellFault>> refused = {
+            {N(nan), ImportCellFault::NotANumber},     {N(inf), ImportCellFault::NotANumber},
+            {N(-inf), ImportCellFault::NotANumber},    {N(-5), ImportCellFault::NegativePrice},
+            {T("-5"), ImportCellFault::NegativePrice}, {N(-0.01), ImportCellFault::NegativePrice}};
         for (int column = 1; column <= 5; ++column) {
-            for (const sheet::CellValue &value : {N(nan), N(inf), N(-inf)}) {
+            for (const auto &[value, fault] : refused) {
                 QVector<sheet::CellValue> cells = sound;
                 cells[column] = value;
                 const ImportRowStatements row = BuildImportRow("post", "H", headers, cells);
-                QCOMPARE(row.fault, ImportCellFault::NotANumber);
-                QCOMPARE(row.badColumn, column);
-                QVERIFY(row.statements.isEmpty());
-            }
-            for (const sheet::CellValue &value : {N(-5), T("-5"), N(-0.01)}) {
-                QVector<sheet::CellValue> cells = sound;
-                cells[column] = value;
-                const ImportRowStatements row = BuildImportRow("post", "H", headers, cells);
-                QCOMPARE(row.fault, ImportCellFault::NegativePrice);
+                QCOMPARE(row.fault, fault);
                 QCOMPARE(row.badColumn, column);
                 QVERIFY(row.statements.isEmpty());
             }

@@ -58,6 +58,20 @@ int countWait(void *, int count)
     return count < 3 ? 1 : 0;
 }
 
+// The message of opening the database and writing to it; empty when that works.
+QString failureOfAWrite(const QString &path)
+{
+    db::Connection connection;
+    connection.setConnectionString(ConnectionTextFor(path));
+    try {
+        connection.open();
+        connection.execute("insert into dwinfo (dwmc) values ('甲')");
+    } catch (const db::DbError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
 } // namespace
 
 class TestDatabaseCheck : public QObject {
@@ -229,15 +243,7 @@ private slots:
             ReadOnlyPath readOnly(path);
             if (!readOnly.ok())
                 QSKIP("this machine cannot make a file read-only for this user");
-            db::Connection connection;
-            connection.setConnectionString(ConnectionTextFor(path));
-            QString message;
-            try {
-                connection.open();
-                connection.execute("insert into dwinfo (dwmc) values ('甲')");
-            } catch (const db::DbError &e) {
-                message = e.message();
-            }
+            const QString message = failureOfAWrite(path);
             QVERIFY2(message.startsWith("数据库文件是只读的,无法写入,请检查文件属性（"), qPrintable(message));
             QVERIFY2(message.contains("readonly database"), qPrintable(message));
         }
@@ -248,15 +254,7 @@ private slots:
             ReadOnlyPath readOnly(folder);
             if (!readOnly.ok())
                 QSKIP("this machine cannot make a folder read-only for this user");
-            db::Connection connection;
-            connection.setConnectionString(ConnectionTextFor(path));
-            QString message;
-            try {
-                connection.open();
-                connection.execute("insert into dwinfo (dwmc) values ('甲')");
-            } catch (const db::DbError &e) {
-                message = e.message();
-            }
+            const QString message = failureOfAWrite(path);
             QVERIFY2(message.startsWith("数据库所在的文件夹是只读的,无法建立数据库的日志文件,请检查文件夹权限（"),
                      qPrintable(message));
         }
