@@ -3,6 +3,8 @@
 // crash, hang or exhausted memory fails the test, and the input is kept.
 //
 // TAVRIN_FUZZ_MUTANTS  mutants per format (default 2000; the sanitizer build registers 300)
+// TAVRIN_FUZZ_SECONDS  keep making batches of that many mutants for this many seconds per format
+//                      (the long run outside the suite; unset: one batch)
 // TAVRIN_FUZZ_SEED     seed of the mutations (default 20261209); the same seed makes the same files
 // TAVRIN_FUZZ_KEEP     folder for the inputs that failed (default: fuzz-failures beside the test)
 
@@ -27,6 +29,12 @@ int mutantsPerFormat()
     bool ok = false;
     const int n = qEnvironmentVariableIntValue("TAVRIN_FUZZ_MUTANTS", &ok);
     return ok && n >= 0 ? n : 2000;
+}
+
+// Seconds to keep making batches of mutants per format (the long run outside the suite); 0: one batch.
+qint64 fuzzSeconds()
+{
+    return qEnvironmentVariableIntValue("TAVRIN_FUZZ_SECONDS");
 }
 
 quint32 seed()
@@ -391,38 +399,44 @@ private slots:
         const QList<QByteArray> seeds = seedsOf(extension);
         QVERIFY2(!seeds.isEmpty(), qPrintable(extension));
         const int count = mutantsPerFormat();
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
         Mutator mutator(seed() ^ qHash(extension));
         const bool zip = extension == QLatin1String("xlsx") || extension == QLatin1String("ods");
-        QStringList files;
-        for (int i = 0; i < count; ++i) {
-            const QString path = dir.filePath(QStringLiteral("m%1.").arg(i, 5, 10, QLatin1Char('0')) + extension);
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(mutator.mutate(seeds.at(i % seeds.size()), zip));
-            files << path;
-        }
         long peakKb = 0;
         int opened = 0;
+        int made = 0;
+        QStringList report;
         QElapsedTimer clock;
         clock.start();
-        const QList<ProbeFailure> failures = probe(files, dir.filePath(QStringLiteral("list.txt")), &peakKb, &opened);
-        qInfo("%s: %d mutants of %d fixtures read in %.1f s (%d opened, the others refused), peak resident %ld MB",
-              qPrintable(extension), count, int(seeds.size()), clock.elapsed() / 1000.0, opened, peakKb / 1024);
-
-        QStringList report;
-        for (const ProbeFailure &failure : failures) {
-            QString kept;
-            if (!failure.file.isEmpty()) {
-                QDir().mkpath(keepFolder());
-                kept = QDir(keepFolder()).filePath(QFileInfo(failure.file).fileName());
-                QFile::remove(kept);
-                QFile::copy(failure.file, kept);
+        // Batches of `count` mutants, one batch unless a time is given for the long run.
+        for (int batch = 0; batch == 0 || clock.elapsed() < fuzzSeconds() * 1000; ++batch) {
+            QTemporaryDir dir;
+            QVERIFY(dir.isValid());
+            QStringList files;
+            for (int i = 0; i < count; ++i) {
+                const QString path = dir.filePath(QStringLiteral("b%1m%2.").arg(batch).arg(i, 5, 10, QLatin1Char('0'))
+                                                  + extension);
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(mutator.mutate(seeds.at(i % seeds.size()), zip));
+                files << path;
             }
-            report << kept + QStringLiteral(": ") + failure.what;
+            made += count;
+            for (const ProbeFailure &failure : probe(files, dir.filePath(QStringLiteral("list.txt")), &peakKb, &opened)) {
+                QString kept;
+                if (!failure.file.isEmpty()) {
+                    QDir().mkpath(keepFolder());
+                    kept = QDir(keepFolder()).filePath(QFileInfo(failure.file).fileName());
+                    QFile::remove(kept);
+                    QFile::copy(failure.file, kept);
+                }
+                report << kept + QStringLiteral(": ") + failure.what;
+            }
         }
-        QVERIFY2(failures.isEmpty(), qPrintable(report.join(QLatin1Char('\n'))));
+        qInfo("%s: %d mutants of %d fixtures read in %.1f s (%d opened, the others refused; %d failed), peak resident "
+              "%ld MB",
+              qPrintable(extension), made, int(seeds.size()), clock.elapsed() / 1000.0, opened, int(report.size()),
+              peakKb / 1024);
+        QVERIFY2(report.isEmpty(), qPrintable(report.join(QLatin1Char('\n'))));
     }
 
     // The mutants of parts are only worth their time when a repacked fixture reads as the fixture.
