@@ -57,17 +57,24 @@ void checkDeclaredSizes(const QByteArray &zip)
     for (qsizetype end = zip.size() - 22; end >= floor; --end) {
         if (le32(zip, end) != 0x06054b50)
             continue;
+        const quint16 countHere = le16(zip, end + 8);
         const quint16 count = le16(zip, end + 10);
         const quint64 directorySize = le32(zip, end + 12);
         const quint64 directoryStart = le32(zip, end + 16);
-        if (count == 0xFFFF || directorySize == 0xFFFFFFFFu || directoryStart == 0xFFFFFFFFu)
+        if (count == 0xFFFF || countHere == 0xFFFF || directorySize == 0xFFFFFFFFu || directoryStart == 0xFFFFFFFFu)
             damagedSize(QStringLiteral("ZIP64"));
-        if (directoryStart + directorySize > quint64(end))
+        const quint64 directoryEnd = directoryStart + directorySize;
+        if (directoryEnd > quint64(end))
             damagedSize(QStringLiteral("目录超出文件"));
+        // Every entry the directory holds is checked, however a reader counts them: the two counts
+        // of the end record and the entries that fill the directory must all agree.
+        if (countHere != count)
+            damagedSize(QStringLiteral("目录项数"));
         quint64 total = 0;
         qsizetype at = qsizetype(directoryStart);
-        for (quint16 i = 0; i < count; ++i) {
-            if (at + 46 > end || le32(zip, at) != 0x02014b50)
+        int i = 0;
+        for (; quint64(at) < directoryEnd; ++i) {
+            if (quint64(at) + 46 > directoryEnd || le32(zip, at) != 0x02014b50)
                 damagedSize(QStringLiteral("目录项%1").arg(i + 1));
             const quint16 flags = le16(zip, at + 8);
             const quint64 packed = le32(zip, at + 20);
@@ -90,6 +97,8 @@ void checkDeclaredSizes(const QByteArray &zip)
             total += unpacked;
             at += 46 + le16(zip, at + 28) + le16(zip, at + 30) + le16(zip, at + 32);
         }
+        if (quint64(at) != directoryEnd || i != count)
+            damagedSize(QStringLiteral("目录项数"));
         if (total > unpackedLimit(zip.size()))
             throw SheetError(QStringLiteral("压缩包解开后过大"));
         return;
