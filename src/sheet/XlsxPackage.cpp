@@ -328,6 +328,54 @@ bool characterReferencesValid(const QByteArray &xml)
     return true;
 }
 
+// Column ranges and repeats make liborcus loop once per column, row or cell they cover, so they
+// must stay inside the grid (16384 columns, 1048576 rows), and the cells holding a value that the
+// repeats make must stay countable: a few bytes of XML could otherwise keep it busy for minutes.
+class GridSpans {
+public:
+    explicit GridSpans(const QString &part) : m_part(part) {}
+
+    void check(const QXmlStreamReader &xml)
+    {
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const QStringView name = xml.qualifiedName();
+        if (name == QLatin1String("col") || name.endsWith(QLatin1String(":col"))) {
+            within(attributes.value(QLatin1String("min")), kColumns);
+            within(attributes.value(QLatin1String("max")), kColumns);
+        }
+        const qint64 columns = within(attributes.value(QLatin1String("table:number-columns-repeated")), kColumns);
+        const qint64 rows = within(attributes.value(QLatin1String("table:number-rows-repeated")), kRows);
+        if (name == QLatin1String("table:table-row"))
+            m_rowRepeat = rows;
+        else if (name == QLatin1String("table:table-cell") && attributes.hasAttribute(QLatin1String("office:value-type"))) {
+            m_filledCells += m_rowRepeat * columns;
+            if (m_filledCells > kFilledCells)
+                throw SheetError(QStringLiteral("部件“%1”中重复的单元格过多").arg(m_part));
+        }
+    }
+
+private:
+    static constexpr qint64 kColumns = 16384;
+    static constexpr qint64 kRows = 1048576;
+    static constexpr qint64 kFilledCells = 1000000;
+
+    // The number an attribute holds (1 when it is absent), refused beyond `most`.
+    qint64 within(QStringView text, qint64 most) const
+    {
+        if (text.isEmpty())
+            return 1;
+        bool ok = false;
+        const qint64 n = text.toLongLong(&ok);
+        if (!ok || n < 0 || n > most)
+            throw SheetError(QStringLiteral("部件“%1”中的行列数超出表格范围（%2）").arg(m_part, text));
+        return n;
+    }
+
+    QString m_part;
+    qint64 m_rowRepeat = 1;
+    qint64 m_filledCells = 0;
+};
+
 // The parts of a package, each checked.
 QList<QPair<QByteArray, QByteArray>> checkedParts(const QByteArray &file)
 {
@@ -365,8 +413,10 @@ QList<QPair<QByteArray, QByteArray>> checkedParts(const QByteArray &file)
         // well-formed parts reach it.
         QXmlStreamReader xml(data);
         xml.setNamespaceProcessing(false);
+        GridSpans spans(part);
         while (!xml.atEnd())
-            xml.readNext();
+            if (xml.readNext() == QXmlStreamReader::StartElement)
+                spans.check(xml);
         if (xml.hasError())
             throw SheetError(QStringLiteral("部件“%1”不是完整的XML（%2）").arg(part, xml.errorString()));
     }

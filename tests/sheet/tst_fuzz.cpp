@@ -499,7 +499,7 @@ private slots:
                     file.write(data);
                     files << path;
                 }
-        // Mutants that once made the reader exhaust its memory.
+        // Mutants that once made the reader exhaust its memory or its time.
         QDirIterator found(QStringLiteral(TAVRIN_TEST_DATA "/fuzz-found"), QDir::Files);
         while (found.hasNext())
             files << found.next();
