@@ -196,7 +196,7 @@ int screenshots(const QString &folder)
     main.show();
     main.FTab->setTabIndex(1);
     main.ADO.locate(QStringLiteral("bkdh"), QStringLiteral("801-1"));
-    TbkmlxgFrm edit;
+    TbkmlxgFrm edit(main.ADO);
     edit.show();
     edit.bkmcBox->setChecked(true);
     edit.qnjbox->setChecked(true);

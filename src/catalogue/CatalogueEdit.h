@@ -1,5 +1,5 @@
 #pragma once
-// Writing a correction of one catalogue entry through the main window's catalogue query: the current
+// Writing a correction of one catalogue entry through the catalogue query that shows it: the current
 // row is edited, posted inside a transaction of its own and committed; on any failure the transaction
 // is rolled back and the row shows its old values again.
 

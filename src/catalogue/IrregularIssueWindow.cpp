@@ -8,6 +8,7 @@
 #include "data/Udm.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/UserAction.h"
 #include "widgets/TDataGrid.h"
 #include "widgets/TFlatPanel.h"
 
@@ -63,11 +64,11 @@ IrregularIssueWindow::IrregularIssueWindow(const RegisterWindowContext &context,
     buildControls();
     CentreOnScreen(this);
 
-    connect(addBtn, &QPushButton::clicked, this, &IrregularIssueWindow::addClick);
-    connect(deleteBtn, &QPushButton::clicked, this, &IrregularIssueWindow::deleteClick);
-    connect(fileBtn, &QPushButton::clicked, this, &IrregularIssueWindow::fileClick);
-    connect(importBtn, &QPushButton::clicked, this, &IrregularIssueWindow::importClick);
-    connect(stopBtn, &QPushButton::clicked, this, &IrregularIssueWindow::stopClick);
+    platform::ConnectAction(addBtn, &QPushButton::clicked, this, &IrregularIssueWindow::addClick);
+    platform::ConnectAction(deleteBtn, &QPushButton::clicked, this, &IrregularIssueWindow::deleteClick);
+    platform::ConnectAction(fileBtn, &QPushButton::clicked, this, &IrregularIssueWindow::fileClick);
+    platform::ConnectAction(importBtn, &QPushButton::clicked, this, &IrregularIssueWindow::importClick);
+    platform::ConnectAction(stopBtn, &QPushButton::clicked, this, &IrregularIssueWindow::stopClick);
     connect(closeBtn, &QPushButton::clicked, this, &QDialog::close);
     reload();
 }

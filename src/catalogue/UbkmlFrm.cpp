@@ -6,6 +6,7 @@
 #include "data/Backup.h"
 #include "data/Udm.h"
 #include "platform/Application.h"
+#include "platform/UserAction.h"
 #include "sheet/Registry.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TRadioGroup.h"
@@ -22,10 +23,6 @@
 #include <QStyle>
 
 #include <exception>
-
-std::shared_ptr<sheet::Application> ImportApp;
-bool ImportAppOpen = false;
-bool ImportStopRequested = false;
 
 const QString ImportFileFilter = QStringLiteral(
     "Excel文件(*.Xls)|*.xls|Excel 2007文件(*.Xlsx)|*.xlsx|Wps文件(*.Et)|*.et|OpenDocument文件(*.Ods)|*.ods|"
@@ -97,9 +94,9 @@ TbkmlFrm::TbkmlFrm(QWidget *parent)
     buildControls();
     CentreOnScreen(this);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TbkmlFrm::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TbkmlFrm::BitBtn2Click);
-    connect(stopBtn, &QPushButton::clicked, this, &TbkmlFrm::stopBtnClick);
+    platform::ConnectAction(BitBtn1, &QPushButton::clicked, this, &TbkmlFrm::BitBtn1Click);
+    platform::ConnectAction(BitBtn2, &QPushButton::clicked, this, &TbkmlFrm::BitBtn2Click);
+    platform::ConnectAction(stopBtn, &QPushButton::clicked, this, &TbkmlFrm::stopBtnClick);
 }
 
 TbkmlFrm::~TbkmlFrm()
@@ -172,7 +169,7 @@ void TbkmlFrm::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
-        FormShow();
+        platform::RunAction([this] { FormShow(); });
     }
 }
 

@@ -17,11 +17,6 @@ class QPushButton;
 class TFlatPanel;
 class TRadioGroup;
 
-// Module-wide state, one copy for the program.
-extern std::shared_ptr<sheet::Application> ImportApp; // started by 选择文件; empty when none
-extern bool ImportAppOpen;       // a workbook is open in ImportApp, until the clean-up or closing quits it
-extern bool ImportStopRequested; // set by 停止, cleared when an import starts, tested once per data row
-
 class TbkmlFrm : public QDialog {
     Q_OBJECT
 public:
@@ -41,6 +36,11 @@ public:
     QPushButton *stopBtn; // 停止
 
     bool importing() const { return m_importing; }
+
+    // The window's spreadsheet application; it ends with the window.
+    std::shared_ptr<sheet::Application> ImportApp; // started by 选择文件; empty when none
+    bool ImportAppOpen = false;       // a workbook is open in ImportApp, until the clean-up or closing quits it
+    bool ImportStopRequested = false; // set by 停止, cleared when an import starts, tested once per data row
 
 public slots:
     void FormShow();

@@ -3,7 +3,7 @@
 #include "catalogue/CatalogueEdit.h"
 #include "catalogue/CentreOnScreen.h"
 #include "data/Udm.h"
-#include "main/UbkMainFrm.h"
+#include "platform/UserAction.h"
 #include "widgets/TFlatCheckBox.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TNumberEdit.h"
@@ -32,23 +32,15 @@ void enableByTick(const QCheckBox *box, QWidget *field)
 
 } // namespace
 
-db::Query *CatalogueEntryQuery()
-{
-    return bkMainFrm ? &bkMainFrm->ADO : nullptr;
-}
-
-bool CatalogueEntryAvailable()
-{
-    return HasCurrentEntry(CatalogueEntryQuery());
-}
-
 void ShowNoCatalogueEntry(QWidget *owner)
 {
-    platform::ShowHint(owner ? owner : bkMainFrm, QStringLiteral("当前目录中没有可修改的记录..."));
+    platform::ShowHint(owner, QStringLiteral("当前目录中没有可修改的记录..."));
 }
 
-TbkmlxgFrm::TbkmlxgFrm(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                                                              | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+TbkmlxgFrm::TbkmlxgFrm(db::Query &catalogue, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint),
+      m_catalogue(catalogue)
 {
     setObjectName(QStringLiteral("bkmlxgFrm"));
     setWindowTitle(QStringLiteral("目录信息修改"));
@@ -59,14 +51,14 @@ TbkmlxgFrm::TbkmlxgFrm(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::Custo
     buildControls();
     CentreOnScreen(this);
 
-    connect(bkmcBox, &QCheckBox::toggled, this, &TbkmlxgFrm::bkmcBoxClick);
-    connect(fbkjBox, &QCheckBox::toggled, this, &TbkmlxgFrm::fbkjBoxClick);
-    connect(kqbox, &QCheckBox::toggled, this, &TbkmlxgFrm::kqboxClick);
-    connect(cbrqbox, &QCheckBox::toggled, this, &TbkmlxgFrm::cbrqboxClick);
-    connect(qnjbox, &QCheckBox::toggled, this, &TbkmlxgFrm::qnjboxClick);
-    connect(djbox, &QCheckBox::toggled, this, &TbkmlxgFrm::djboxClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TbkmlxgFrm::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TbkmlxgFrm::BitBtn2Click);
+    platform::ConnectAction(bkmcBox, &QCheckBox::toggled, this, &TbkmlxgFrm::bkmcBoxClick);
+    platform::ConnectAction(fbkjBox, &QCheckBox::toggled, this, &TbkmlxgFrm::fbkjBoxClick);
+    platform::ConnectAction(kqbox, &QCheckBox::toggled, this, &TbkmlxgFrm::kqboxClick);
+    platform::ConnectAction(cbrqbox, &QCheckBox::toggled, this, &TbkmlxgFrm::cbrqboxClick);
+    platform::ConnectAction(qnjbox, &QCheckBox::toggled, this, &TbkmlxgFrm::qnjboxClick);
+    platform::ConnectAction(djbox, &QCheckBox::toggled, this, &TbkmlxgFrm::djboxClick);
+    platform::ConnectAction(BitBtn1, &QPushButton::clicked, this, &TbkmlxgFrm::BitBtn1Click);
+    platform::ConnectAction(BitBtn2, &QPushButton::clicked, this, &TbkmlxgFrm::BitBtn2Click);
 }
 
 void TbkmlxgFrm::buildControls()
@@ -157,7 +149,7 @@ void TbkmlxgFrm::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
-        FormShow();
+        platform::RunAction([this] { FormShow(); });
     }
 }
 
@@ -174,7 +166,7 @@ void TbkmlxgFrm::FormShow()
 
 void TbkmlxgFrm::FillFromCurrentRow()
 {
-    const db::Query *entry = CatalogueEntryQuery();
+    const db::Query *entry = &m_catalogue;
     if (!HasCurrentEntry(entry))
         return;
     Panbkdh->setCaption(entry->fieldText(QStringLiteral("bkdh")));
@@ -273,7 +265,7 @@ void TbkmlxgFrm::BitBtn1Click()
         close();
         return;
     }
-    db::Query *entry = CatalogueEntryQuery();
+    db::Query *entry = &m_catalogue;
     if (!HasCurrentEntry(entry)) {
         ShowNoCatalogueEntry(this);
         return;
@@ -283,6 +275,7 @@ void TbkmlxgFrm::BitBtn1Click()
         platform::ShowError(this, QStringLiteral("修改信息出现异常-->") + error);
         return;
     }
+    emit entryEdited();
     platform::MessageBox(this, QStringLiteral("修改成功!!!!..."), QStringLiteral("提示信息"),
                          platform::Icon::Information);
     close();

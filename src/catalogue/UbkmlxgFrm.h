@@ -1,8 +1,10 @@
 #pragma once
-// The catalogue entry editing window "目录信息修改": corrects the entry that is current in the main
-// window's catalogue grid. Only ticked fields can be edited and are written; the change goes through
-// the main window's own catalogue query, so its grid shows the new values at once.
+// The catalogue entry editing window "目录信息修改": corrects the current entry of the catalogue query
+// its opener hands it (the main window hands its own, so its grid shows the new values at once). Only
+// ticked fields can be edited and are written; ticking a field's box puts the focus into the field.
+// The window reports a written change by the signal entryEdited.
 
+#include "catalogue/CatalogueEdit.h"
 #include "platform/Dialogs.h"
 
 #include <QDialog>
@@ -24,7 +26,8 @@ class Query;
 class TbkmlxgFrm : public QDialog {
     Q_OBJECT
 public:
-    explicit TbkmlxgFrm(QWidget *parent = nullptr);
+    // `catalogue` is the query whose current row is corrected; it must outlive the window.
+    explicit TbkmlxgFrm(db::Query &catalogue, QWidget *parent = nullptr);
 
     TFlatPanel *Panbkdh;
     TFlatCheckBox *bkmcBox;
@@ -43,8 +46,12 @@ public:
     QPushButton *BitBtn1; // 保存
     QPushButton *BitBtn2; // 重置
 
-    // Fills the fields from the main window's current catalogue row.
+    // Fills the fields from the catalogue's current row.
     void FillFromCurrentRow();
+
+signals:
+    // The ticked fields of the current entry were written (and the catalogue query's row shows them).
+    void entryEdited();
 
 public slots:
     void FormShow();
@@ -65,24 +72,23 @@ private:
     QList<TFlatCheckBox *> boxes() const;
     bool checksPass();
 
+    db::Query &m_catalogue;
     bool m_shownOnce = false;
 };
 
-// The main window's catalogue query, whose current row this window corrects (nullptr without one).
-db::Query *CatalogueEntryQuery();
-// Tells the user that there is no entry to correct.
+// Tells the user, in a message owned by `owner`, that there is no entry to correct.
 void ShowNoCatalogueEntry(QWidget *owner);
-bool CatalogueEntryAvailable();
 
-// Creates the editing window of class T (no owner), shows it modally and frees it. True only for the
-// modal result OK, which nothing sets. Without a current catalogue entry there is nothing to correct:
-// the user is told so and no window opens.
+// Creates the editing window of class T (no owner) on the current entry of `catalogue`, shows it
+// modally and frees it. True only for the modal result OK, which nothing sets. Without a current
+// entry there is nothing to correct: the user is told so (the message owned by `owner`) and no
+// window opens.
 template <class T = TbkmlxgFrm>
-bool ShowCatalogEditForm()
+bool ShowCatalogEditForm(QWidget *owner, db::Query &catalogue)
 {
-    if (!CatalogueEntryAvailable()) {
-        ShowNoCatalogueEntry(nullptr);
+    if (!HasCurrentEntry(&catalogue)) {
+        ShowNoCatalogueEntry(owner);
         return false;
     }
-    return platform::ShowModalForm<T>() == QDialog::Accepted;
+    return platform::ShowModalForm<T>(catalogue) == QDialog::Accepted;
 }

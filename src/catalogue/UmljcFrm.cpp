@@ -4,6 +4,7 @@
 #include "data/Udm.h"
 #include "export/GridFileExport.h"
 #include "platform/Dialogs.h"
+#include "platform/UserAction.h"
 #include "widgets/GridColumn.h"
 #include "widgets/TDataGrid.h"
 
@@ -63,12 +64,12 @@ TmljcFrm::TmljcFrm(int catalogueType, const QString &typeCaption, QWidget *paren
     layout->addWidget(brow, 1);
     layout->addLayout(buttons);
 
-    connect(checkBtn, &QPushButton::clicked, this, &TmljcFrm::RunCheck);
-    connect(outBtn, &QPushButton::clicked, this, &TmljcFrm::outBtnClick);
+    platform::ConnectAction(checkBtn, &QPushButton::clicked, this, &TmljcFrm::RunCheck);
+    platform::ConnectAction(outBtn, &QPushButton::clicked, this, &TmljcFrm::outBtnClick);
     connect(closeBtn, &QPushButton::clicked, this, &QDialog::close);
-    connect(brow, &QAbstractItemView::doubleClicked, this, &TmljcFrm::browDblClick);
+    platform::ConnectAction(brow, &QAbstractItemView::doubleClicked, this, &TmljcFrm::browDblClick);
     brow->horizontalHeader()->setSectionsClickable(true);
-    connect(brow->horizontalHeader(), &QHeaderView::sectionClicked, this, &TmljcFrm::sortByColumn);
+    platform::ConnectAction(brow->horizontalHeader(), &QHeaderView::sectionClicked, this, &TmljcFrm::sortByColumn);
 
     RunCheck();
 }

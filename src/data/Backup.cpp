@@ -1,5 +1,6 @@
 #include "data/Backup.h"
 
+#include "data/CopyFiles.h"
 #include "data/Udm.h"
 #include "db/Connection.h"
 #include "db/Sqlite.h"
@@ -24,6 +25,7 @@ const ReasonName kReasons[] = {
     {BackupReason::ClearOrders, "clear", "清空全部记录"},
     {BackupReason::CatalogueImport, "import", "目录导入"},
     {BackupReason::BeforeRestore, "restore", "数据恢复前"},
+    {BackupReason::DailyLogin, "daily", "每日首次登录"},
 };
 
 const ReasonName &nameOf(BackupReason reason)
@@ -46,42 +48,17 @@ BackupResult failed(const QString &error)
     return {BackupResult::Status::Failed, QString(), error};
 }
 
-// Closes a handle of the copy whatever happens.
-struct CopyHandle {
-    sqlite3 *handle = nullptr;
-    ~CopyHandle() { sqlite3_close_v2(handle); }
-};
-
-QString openKeyed(const QString &path, const QByteArray &key, int flags, CopyHandle &copy)
-{
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &copy.handle, flags, nullptr) != SQLITE_OK)
-        return copy.handle ? db::engineMessage(copy.handle) : QStringLiteral("out of memory");
-    if (sqlite3_key(copy.handle, key.constData(), int(key.size())) != SQLITE_OK)
-        return db::engineMessage(copy.handle);
-    return QString();
-}
-
 // Copies every page of the source's main database into a new file at `path`, encrypted with `key`.
 QString copyPages(sqlite3 *source, const QString &path, const QByteArray &key)
 {
     CopyHandle copy;
-    QString error = openKeyed(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, copy);
+    QString error = OpenKeyedCopy(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, copy);
     if (!error.isEmpty())
         return error;
-    sqlite3_backup *backup = sqlite3_backup_init(copy.handle, "main", source, "main");
-    if (!backup)
-        return db::engineMessage(copy.handle);
-    int rc;
-    int waits = 0;
-    // Another program writing holds the source for a moment: wait for it, as a statement would.
-    while ((rc = sqlite3_backup_step(backup, -1)) == SQLITE_BUSY || rc == SQLITE_LOCKED) {
-        if (++waits > 100)
-            break;
-        sqlite3_sleep(50);
-    }
-    sqlite3_backup_finish(backup);
-    if (rc != SQLITE_DONE)
-        return db::engineMessage(copy.handle);
+    // Another program writing holds the source for a moment: it is waited for, as a statement would.
+    error = CopyAllPages(copy.handle, source);
+    if (!error.isEmpty())
+        return error;
     // The copy takes the source's journal mode; a copy is one self-contained file.
     if (sqlite3_exec(copy.handle, "pragma journal_mode=DELETE", nullptr, nullptr, nullptr) != SQLITE_OK)
         return db::engineMessage(copy.handle);
@@ -92,7 +69,7 @@ QString copyPages(sqlite3 *source, const QString &path, const QByteArray &key)
 QString verifyCopy(const QString &path, const QByteArray &key)
 {
     CopyHandle copy;
-    QString error = openKeyed(path, key, SQLITE_OPEN_READONLY, copy);
+    QString error = OpenKeyedCopy(path, key, SQLITE_OPEN_READONLY, copy);
     if (!error.isEmpty())
         return error;
     if (sqlite3_exec(copy.handle, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)

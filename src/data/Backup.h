@@ -34,9 +34,11 @@ enum class BackupReason {
     ClearOrders,     // "clear":   before 清空全部记录
     CatalogueImport, // "import":  before a catalogue import starts
     BeforeRestore,   // "restore": the state a restore is about to replace
+    DailyLogin,      // "daily":   at the first login of a day
 };
 
-// The tag in the file name, and the words for the clerk (系统初始, 清空全部记录, 目录导入, 数据恢复前).
+// The tag in the file name, and the words for the clerk (系统初始, 清空全部记录, 目录导入, 数据恢复前,
+// 每日首次登录).
 QString BackupReasonTag(BackupReason reason);
 QString BackupReasonText(BackupReason reason);
 std::optional<BackupReason> BackupReasonFromTag(const QString &tag);

@@ -1,6 +1,7 @@
 #include "data/DatabaseCheck.h"
 
 #include "data/Backup.h"
+#include "data/Restore.h"
 #include "db/Connection.h"
 #include "db/EngineMessages.h"
 #include "db/Sqlite.h"
@@ -84,13 +85,6 @@ QString quickCheck(sqlite3 *handle, bool *ok)
 }
 
 } // namespace
-
-const QStringList &ProgramTables()
-{
-    static const QStringList tables = {QStringLiteral("bkmllx"), QStringLiteral("post"),   QStringLiteral("nopost"),
-                                       QStringLiteral("dwinfo"), QStringLiteral("torder"), QStringLiteral("rqdzb")};
-    return tables;
-}
 
 DatabaseFileCheck CheckDatabaseFile(const QString &connectionText)
 {

@@ -18,9 +18,6 @@
 #include <QString>
 #include <QStringList>
 
-// The tables every database of the program holds.
-const QStringList &ProgramTables();
-
 struct DatabaseFileCheck {
     bool ok = true;
     QString failure; // when !ok: why, for "连接数据库失败->" + failure

@@ -11,9 +11,12 @@
 
 class QComboBox;
 
-// Program-wide settings, one instance for the whole run.
+// Program-wide settings, one instance for the whole run. It stays global because every part of the
+// program reads the same processing year, role and connection, and the helpers below report through
+// its LastError.
 struct TGP {
     QString DatabasePath;
+    QString ServerFile; // a settings file naming a database server (--database x.ini); empty: the file engine
     QString ConnectionText;
     QString LastError;
     qint32 WorkYear = 0;
@@ -35,7 +38,8 @@ public:
     db::Connection ADOConnection;
     db::Query ADOQuery1;
 };
-// The data module of the run; created after the main window, alive until the program ends.
+// The data module of the run; created after the main window, alive until the program ends. It stays
+// global because the program holds exactly one database connection, which every helper below uses.
 extern Tdm *dm;
 
 // The connection text for a database file.

@@ -1,6 +1,7 @@
 #pragma once
-// A connection to the encrypted database file, opened from an ADO-style connection text
-// ("...;Jet OLEDB:Database Password=...;Data Source=<file>"). It never creates a missing file.
+// A connection to the encrypted database file, opened from the program's connection text of
+// key=value pairs ("...;Jet OLEDB:Database Password=...;Data Source=<file>"). It never creates a
+// missing file.
 
 #include "db/DbError.h"
 

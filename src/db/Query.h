@@ -33,7 +33,7 @@ public:
     void setConnection(Connection *connection) { m_connection = connection; }
     Connection *connection() const { return m_connection; }
 
-    // The statement text (the "SQL" lines of the original query component, joined).
+    // The statement the query opens, as one text.
     void setSql(const QString &sql) { m_sql = sql; }
     QString sql() const { return m_sql; }
     void clearSql() { m_sql.clear(); }

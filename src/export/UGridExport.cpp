@@ -2,6 +2,7 @@
 
 #include "export/AnsiText.h"
 #include "export/DataSetWalk.h"
+#include "export/ExportContent.h"
 #include "export/ExportWindows.h"
 #include "platform/Dialogs.h"
 #include "widgets/TDataGrid.h"
@@ -127,25 +128,6 @@ void TGridExport::showProgressStart(DataSetWalk &walk)
         m_StopButton->setEnabled(true);
 }
 
-namespace {
-
-// The visible columns' texts joined by the separator.
-QString joinedLine(const QVector<TColumn> &columns, QChar separator,
-                   const std::function<QString(const TColumn &)> &text)
-{
-    QString line;
-    for (const TColumn &column : columns) {
-        if (!column.Visible)
-            continue;
-        line += text(column);
-        line += separator;
-    }
-    line.chop(1); // the trailing separator; nothing when the line is empty
-    return line;
-}
-
-} // namespace
-
 bool TGridExport::ExportToText(TDataGrid *Grid, bool AskFileName)
 {
     DB_Grid = Grid;
@@ -171,7 +153,7 @@ bool TGridExport::ExportToText(bool AskFileName)
 
     const QVector<TColumn> columns = DB_Grid->Columns();
     const QChar separator = QLatin1Char(m_Separator);
-    lines << joinedLine(columns, separator, [](const TColumn &c) { return c.Title.Caption; });
+    lines << ExportTitles(columns).join(separator);
     {
         DataSetWalk walk(DB_Grid->dataSet());
         showProgressStart(walk);
@@ -182,7 +164,7 @@ bool TGridExport::ExportToText(bool AskFileName)
             if (Show_Progress && m_ProgressBar)
                 m_ProgressBar->setValue(n - 2);
             db::Query *query = walk.query();
-            lines << joinedLine(columns, separator, [query](const TColumn &c) { return query->fieldText(c.FieldName); });
+            lines << ExportRow(columns, *query).join(separator);
             ++n;
             query->next();
             emit recordExported(n - 2);

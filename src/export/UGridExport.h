@@ -11,6 +11,10 @@
 //         exporter.SheetCount = k; exporter.Yes = k > 1; exporter.SheetName = name;
 //         exporter.ExportToXls(grid, false);
 //
+// What is written (titles, widths, rows, the footer and its sums) is computed by ExportContent.h from
+// the grid's columns, its query and its running sums; this class is the adapter that adds the file
+// choice, the start-up notice, the progress window with its stop, and the spreadsheet application.
+//
 // Failures raise GridExportError (or the spreadsheet layer's SheetError) with a text for the user; the
 // component shows no message box. While it works it shows a start-up notice and a progress window with
 // a 停止 button (unless Show_Progress is false) and lets window messages run after every record.
@@ -19,6 +23,7 @@
 #include "sheet/Spreadsheet.h"
 #include "widgets/TDataGrid.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QProgressBar>
@@ -102,6 +107,8 @@ private:
     void writeFooterRow(const sheet::Worksheet &ws, int row);
     void finishWorkbook(std::exception_ptr &failure);
     void abandonWorkbook();
+    void rememberSaved();
+    bool savedIsCurrent() const;
 
     TSpaceMark m_SpaceMark = TSpaceMark::csTab;
     char m_Separator = '\t';
@@ -114,4 +121,13 @@ private:
     bool m_Stopped = false;
     bool m_attached = false;        // XlsApp was running before this export found it
     bool m_attachedAlerts = true;   // its DisplayAlerts, put back when the export is done with it
+    // The workbook this exporter last saved, so that the next sheet of the same file is added to it
+    // without reading back the file just written (used while the file is unchanged since).
+    struct SavedWorkbook {
+        sheet::WorkbookModel model;
+        QString path;
+        QDateTime modified;
+        qint64 size = -1;
+    };
+    std::optional<SavedWorkbook> m_saved;
 };

@@ -5,14 +5,14 @@
 
 #include "export/AnsiText.h"
 #include "export/DataSetWalk.h"
+#include "export/ExportContent.h"
 #include "export/ExportWindows.h"
 #include "platform/Dialogs.h"
 #include "sheet/Registry.h"
 #include "widgets/TDataGrid.h"
 
+#include <QFileInfo>
 #include <QProgressBar>
-
-#include <cmath>
 
 namespace {
 
@@ -109,6 +109,8 @@ bool TGridExport::PrepareWorkBook()
                 m_XlsBook = m_XlsApp->Workbooks().Add();
                 for (int n = m_XlsBook->Sheets().Count(); n >= 2; --n)
                     m_XlsBook->Sheets().Item(n).Delete();
+            } else if (savedIsCurrent()) {
+                m_XlsBook = m_XlsApp->Workbooks().adopt(m_saved->model, XlsFileName);
             } else {
                 m_XlsBook = m_XlsApp->Workbooks().open(XlsFileName);
             }
@@ -159,6 +161,22 @@ void TGridExport::abandonWorkbook()
     cleanupStep(ignored, [this] { m_XlsApp->Quit(); });
 }
 
+void TGridExport::rememberSaved()
+{
+    const QFileInfo file(XlsFileName);
+    m_saved = SavedWorkbook{sheet::CopyWorkbook(m_XlsBook->model()), file.absoluteFilePath(), file.lastModified(),
+                            file.size()};
+}
+
+bool TGridExport::savedIsCurrent() const
+{
+    if (!m_saved)
+        return false;
+    const QFileInfo file(XlsFileName);
+    return file.exists() && file.absoluteFilePath() == m_saved->path && file.lastModified() == m_saved->modified
+        && file.size() == m_saved->size;
+}
+
 bool TGridExport::WriteSheet()
 {
     if (Show_Progress) {
@@ -185,15 +203,13 @@ void TGridExport::writeSheetCells(bool &completed)
     const sheet::Worksheet ws = m_XlsBook->WorkSheets(SheetName);
     const QVector<TColumn> columns = DB_Grid->Columns();
 
-    int p = 1;
-    for (const TColumn &column : columns) {
-        if (!column.Visible)
-            continue;
+    const QStringList titles = ExportTitles(columns);
+    const QVector<int> widths = ExportSheetWidths(columns);
+    for (int p = 1; p <= titles.size(); ++p) {
         sheet::Range cell = ws.Cells(1, p);
         formatCell(cell);
-        cell.setValue(column.Title.Caption);
-        ws.Columns(p).setColumnWidth(column.Width / 6);
-        ++p;
+        cell.setValue(titles.at(p - 1));
+        ws.Columns(p).setColumnWidth(widths.at(p - 1));
     }
 
     DataSetWalk walk(DB_Grid->dataSet());
@@ -205,17 +221,13 @@ void TGridExport::writeSheetCells(bool &completed)
         if (Show_Progress && m_ProgressBar)
             m_ProgressBar->setValue(r);
         db::Query *query = walk.query();
-        p = 1;
-        for (const TColumn &column : columns) {
-            if (!column.Visible)
-                continue;
-            const QString text = query->fieldText(column.FieldName);
+        const QStringList row = ExportRow(columns, *query);
+        for (int p = 1; p <= row.size(); ++p) {
             sheet::Range cell = ws.Cells(r, p);
             formatCell(cell);
             if (p == 1)
                 cell.setNumberFormatLocal(QStringLiteral("@"));
-            cell.setValue(text);
-            ++p;
+            cell.setValue(row.at(p - 1));
         }
         ++r;
         query->next();
@@ -232,37 +244,17 @@ void TGridExport::writeFooterRow(const sheet::Worksheet &ws, int row)
 {
     if (!DB_Grid) // the grid went while window messages ran
         return;
-    const QVector<TColumn> &columns = DB_Grid->Columns();
-    const TSumList &sums = DB_Grid->SumList();
-    int p = 1;
-    for (int i = 0; i < columns.size(); ++i) {
-        const TColumn &column = columns.at(i);
-        if (!column.Visible)
+    const QVector<ExportFooterCell> footer = ExportFooter(DB_Grid->Columns(), DB_Grid->SumList());
+    for (int p = 1; p <= footer.size(); ++p) {
+        const ExportFooterCell &content = footer.at(p - 1);
+        if (content.kind == ExportFooterCell::Kind::Untouched)
             continue;
         sheet::Range cell = ws.Cells(row, p);
-        if (column.Footer.ValueType == TFooterValueType::ftStaticText) {
-            formatCell(cell);
-            cell.setValue(column.Footer.Value);
-        } else if (!column.Footers.isEmpty()) {
-            const TColumnFooter &first = column.Footers.constFirst();
-            if (first.ValueType == TFooterValueType::ftStaticText) {
-                formatCell(cell);
-                cell.setValue(first.Value);
-            } else if (first.ValueType == TFooterValueType::ftSum) {
-                formatCell(cell);
-                // The item of this very footer: sums of hidden columns or of other footer rows
-                // come before it in the list but are not written.
-                const int k = sums.itemOf(i, 0);
-                if (k >= 0) {
-                    const double sum = sums.value(k);
-                    if (!column.DisplayFormat.isEmpty())
-                        cell.setValue(GeneralFloatText(sum));
-                    else
-                        cell.setValue(qint64(std::ceil(sum)));
-                }
-            }
-        }
-        ++p;
+        formatCell(cell);
+        if (content.kind == ExportFooterCell::Kind::Text)
+            cell.setValue(content.text);
+        else if (content.kind == ExportFooterCell::Kind::Whole)
+            cell.setValue(content.whole);
     }
 }
 
@@ -273,15 +265,20 @@ void TGridExport::finishWorkbook(std::exception_ptr &failure)
 {
     std::exception_ptr saveFailure;
     std::exception_ptr ignored;
+    m_saved.reset();
     if (m_attached) {
         cleanupStep(ignored, [this] { m_XlsApp->setDisplayAlerts(false); });
         cleanupStep(saveFailure, [this] { m_XlsBook->SaveAs(XlsFileName); });
+        if (!saveFailure)
+            rememberSaved();
         cleanupStep(ignored, [this] { m_XlsBook->Close(); });
         cleanupStep(ignored, [this] { m_XlsApp->setDisplayAlerts(m_attachedAlerts); });
     } else {
         cleanupStep(ignored, [this] { m_XlsApp->setVisible(false); });
         cleanupStep(ignored, [this] { m_XlsApp->setDisplayAlerts(false); });
         cleanupStep(saveFailure, [this] { m_XlsBook->SaveAs(XlsFileName); });
+        if (!saveFailure)
+            rememberSaved();
         cleanupStep(ignored, [this] { m_XlsApp->ActiveWorkBook().Close(); });
         cleanupStep(ignored, [this] { m_XlsApp->Workbooks().Close(); });
         cleanupStep(ignored, [this] { m_XlsApp->Quit(); });

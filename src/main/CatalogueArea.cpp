@@ -7,6 +7,7 @@
 #include "main/MainWindowRules.h"
 #include "main/UbkMainFrm.h"
 #include "platform/Dialogs.h"
+#include "platform/UserAction.h"
 #include "widgets/TFlatCheckBox.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TFlatTabControl.h"
@@ -107,13 +108,13 @@ void TbkMainFrm::buildQueryBar()
     }
     row->addStretch(1);
 
-    connect(dhmcBox, &TPickComboBox::Change, this, &TbkMainFrm::dhmcBoxChange);
-    connect(cxBtn, &QPushButton::clicked, this, &TbkMainFrm::cxBtnClick);
-    connect(locaBtn, &QPushButton::clicked, this, &TbkMainFrm::locaBtnClick);
-    connect(MlxgBtn, &QPushButton::clicked, this, &TbkMainFrm::MlxgBtnClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TbkMainFrm::BitBtn1Click);
-    connect(MljcBtn, &QPushButton::clicked, this, &TbkMainFrm::MljcBtnClick);
-    connect(RegisterBtn, &QPushButton::clicked, this, &TbkMainFrm::RegisterBtnClick);
+    platform::ConnectAction(dhmcBox, &TPickComboBox::Change, this, &TbkMainFrm::dhmcBoxChange);
+    platform::ConnectAction(cxBtn, &QPushButton::clicked, this, &TbkMainFrm::cxBtnClick);
+    platform::ConnectAction(locaBtn, &QPushButton::clicked, this, &TbkMainFrm::locaBtnClick);
+    platform::ConnectAction(MlxgBtn, &QPushButton::clicked, this, &TbkMainFrm::MlxgBtnClick);
+    platform::ConnectAction(BitBtn1, &QPushButton::clicked, this, &TbkMainFrm::BitBtn1Click);
+    platform::ConnectAction(MljcBtn, &QPushButton::clicked, this, &TbkMainFrm::MljcBtnClick);
+    platform::ConnectAction(RegisterBtn, &QPushButton::clicked, this, &TbkMainFrm::RegisterBtnClick);
 }
 
 void TbkMainFrm::buildCatalogue()
@@ -125,7 +126,7 @@ void TbkMainFrm::buildCatalogue()
     FTab->setFixedHeight(403);
     FTab->setTabs(DesignTimeTabs());
     FTab->installEventFilter(this);
-    connect(FTab, &TFlatTabControl::Change, this, &TbkMainFrm::FTabChange);
+    platform::ConnectAction(FTab, &TFlatTabControl::Change, this, &TbkMainFrm::FTabChange);
 
     brow = new TDataGrid(FTab);
     brow->setObjectName(QStringLiteral("brow"));
@@ -280,5 +281,5 @@ void TbkMainFrm::BitBtn1Click()
 
 void TbkMainFrm::MlxgBtnClick()
 {
-    ShowCatalogEditForm<TbkmlxgFrm>();
+    ShowCatalogEditForm<TbkmlxgFrm>(this, ADO);
 }

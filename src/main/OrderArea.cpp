@@ -1,13 +1,17 @@
 // The order area of the main window: tool bar, unit box with the unit's contact data, and the order
 // grid of the chosen unit under the current catalogue type.
 
+#include "calendar/DateTable.h"
+#include "calendar/IrregularIssues.h"
 #include "data/Backup.h"
 #include "main/CatalogueQueries.h"
+#include "main/RestoreWindow.h"
 #include "main/UbkMainFrm.h"
 #include "orders/UdybkFrm.h"
 #include "orders/UoperatorFrm.h"
 #include "orders/UxlsoutFrm.h"
 #include "platform/Dialogs.h"
+#include "platform/UserAction.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TPickComboBox.h"
 
@@ -69,9 +73,12 @@ void TbkMainFrm::buildOrderArea()
     DyhzBtn = toolButton(QStringLiteral("订阅汇总"), QStyle::SP_FileDialogInfoView, toolBar);
     loadBtn = toolButton(QStringLiteral("系统初始"), QStyle::SP_BrowserReload, toolBar);
     loadBtn->setVisible(false);
-    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, PrintBtn, DyhzBtn, loadBtn};
+    restoreBtn = toolButton(QStringLiteral("数据恢复"), QStyle::SP_DialogResetButton, toolBar);
+    restoreBtn->setVisible(false);
+    const QList<QToolButton *> buttons{dyBtn, ddcxBtn, xgDDBtn, delBtn, clearBtn, ToolButton1, PrintBtn, DyhzBtn, loadBtn,
+                                       restoreBtn};
     const char *names[] = {"dyBtn", "ddcxBtn", "xgDDBtn", "delBtn", "clearBtn", "ToolButton1", "PrintBtn", "DyhzBtn",
-                           "loadBtn"};
+                           "loadBtn", "restoreBtn"};
     for (int i = 0; i < buttons.size(); ++i) {
         buttons.at(i)->setObjectName(QLatin1String(names[i]));
         if (i > 0)
@@ -88,15 +95,16 @@ void TbkMainFrm::buildOrderArea()
     body->addWidget(ddbrow, 1);
     column->addLayout(body, 1);
 
-    connect(dyBtn, &QToolButton::clicked, this, &TbkMainFrm::dyBtnClick);
-    connect(ddcxBtn, &QToolButton::clicked, this, &TbkMainFrm::ddcxBtnClick);
-    connect(xgDDBtn, &QToolButton::clicked, this, &TbkMainFrm::xgDDBtnClick);
-    connect(delBtn, &QToolButton::clicked, this, &TbkMainFrm::delBtnClick);
-    connect(clearBtn, &QToolButton::clicked, this, &TbkMainFrm::clearBtnClick);
-    connect(ToolButton1, &QToolButton::clicked, this, &TbkMainFrm::ToolButton1Click);
-    connect(loadBtn, &QToolButton::clicked, this, &TbkMainFrm::loadBtnClick);
-    connect(PrintBtn, &QToolButton::clicked, this, &TbkMainFrm::PrintBtnClick);
-    connect(DyhzBtn, &QToolButton::clicked, this, &TbkMainFrm::DyhzBtnClick);
+    platform::ConnectAction(dyBtn, &QToolButton::clicked, this, &TbkMainFrm::dyBtnClick);
+    platform::ConnectAction(ddcxBtn, &QToolButton::clicked, this, &TbkMainFrm::ddcxBtnClick);
+    platform::ConnectAction(xgDDBtn, &QToolButton::clicked, this, &TbkMainFrm::xgDDBtnClick);
+    platform::ConnectAction(delBtn, &QToolButton::clicked, this, &TbkMainFrm::delBtnClick);
+    platform::ConnectAction(clearBtn, &QToolButton::clicked, this, &TbkMainFrm::clearBtnClick);
+    platform::ConnectAction(ToolButton1, &QToolButton::clicked, this, &TbkMainFrm::ToolButton1Click);
+    platform::ConnectAction(loadBtn, &QToolButton::clicked, this, &TbkMainFrm::loadBtnClick);
+    platform::ConnectAction(restoreBtn, &QToolButton::clicked, this, &TbkMainFrm::restoreBtnClick);
+    platform::ConnectAction(PrintBtn, &QToolButton::clicked, this, &TbkMainFrm::PrintBtnClick);
+    platform::ConnectAction(DyhzBtn, &QToolButton::clicked, this, &TbkMainFrm::DyhzBtnClick);
 }
 
 QWidget *TbkMainFrm::buildUnitBox()
@@ -135,9 +143,9 @@ QWidget *TbkMainFrm::buildUnitBox()
     dwwhBtn1->setAutoDefault(false);
     dwwhBtn1->setGeometry(11, 154, 175, 25);
 
-    connect(dwbox, &TPickComboBox::Change, this, &TbkMainFrm::dwboxChange);
-    connect(SpeedButton1, &QPushButton::clicked, this, &TbkMainFrm::SpeedButton1Click);
-    connect(dwwhBtn1, &QPushButton::clicked, this, &TbkMainFrm::dwwhBtn1Click);
+    platform::ConnectAction(dwbox, &TPickComboBox::Change, this, &TbkMainFrm::dwboxChange);
+    platform::ConnectAction(SpeedButton1, &QPushButton::clicked, this, &TbkMainFrm::SpeedButton1Click);
+    platform::ConnectAction(dwwhBtn1, &QPushButton::clicked, this, &TbkMainFrm::dwwhBtn1Click);
     return FlatGroupBox1;
 }
 
@@ -231,7 +239,28 @@ void TbkMainFrm::dyBtnClick()
     if (ddado.active() && ddado.locate(QStringLiteral("bkdh"), ADO.fieldText(QStringLiteral("bkdh")))
         && !platform::Confirm(this, QStringLiteral("该报刊定单中已存在,是否继续新增？...")))
         return;
-    ShowSubscriptionForm(0);
+    openSubscription(SubscriptionContext::Mode::NewLine);
+}
+
+SubscriptionContext TbkMainFrm::subscriptionContext(SubscriptionContext::Mode mode) const
+{
+    SubscriptionContext context;
+    context.mode = mode;
+    if (const TMyRc *unit = SelectedUnit())
+        context.unitId = unit->id;
+    context.unitName = SelectedUnitName();
+    context.catalogueType = currentTab();
+    context.catalogueCaption = currentTabCaption();
+    context.title = TitleFromRow(ADO);
+    if (mode == SubscriptionContext::Mode::Correction)
+        context.line = OrderLineFromRow(ddado);
+    return context;
+}
+
+void TbkMainFrm::openSubscription(SubscriptionContext::Mode mode)
+{
+    // A saved line reloads the order list, before the dialog's notice.
+    ShowSubscriptionForm(subscriptionContext(mode), [this] { LoadOrders(); });
 }
 
 void TbkMainFrm::ddcxBtnClick()
@@ -253,12 +282,13 @@ void TbkMainFrm::xgDDBtnClick()
 {
     if (!ddado.active() || ddado.isEmpty())
         return;
-    // The dialog prices the line by the catalogue's current row, which must be the line's title.
+    // The line's title is made current in the catalogue, as the clerk sees it; the dialog prices the
+    // line from that row's values.
     if (!ADO.active() || !ADO.locate(QStringLiteral("bkdh"), ddado.fieldText(QStringLiteral("bkdh")))) {
         platform::ShowInfo(this, QStringLiteral("当前目录中未发现该报刊名称,请重新載入全目录..."));
         return;
     }
-    ShowSubscriptionForm(1);
+    openSubscription(SubscriptionContext::Mode::Correction);
 }
 
 void TbkMainFrm::delBtnClick()
@@ -332,6 +362,24 @@ void TbkMainFrm::loadBtnClick()
     ClearUnitList(dwbox);
     if (backup.written())
         platform::ShowInfo(this, QStringLiteral("系统初始完毕,原有数据已备份到:\n") + QDir::toNativeSeparators(backup.path));
+}
+
+// After a restore the window shows the restored database: catalogue, units and orders are read anew,
+// and the calendar is brought to the processing year as at login. A copy made before the register of
+// irregular issues existed gets its (empty) table, as at login.
+void TbkMainFrm::restoreBtnClick()
+{
+    if (!ShowRestoreForm(GP.DatabasePath))
+        return;
+    if (!EnsureIrregularIssueTable())
+        platform::ShowError(this, QStringLiteral("数据库升级出现异常->") + GP.LastError);
+    ForgetCalendarCheck();
+    if (!CalendarHoldsYear(GP.WorkYear) && !BuildDateTable(GP.WorkYear))
+        platform::ShowError(this, QStringLiteral("初始年度出现异常->") + GP.LastError);
+    ADO.close();
+    ddado.close();
+    showUnitContact(nullptr);
+    FormShow();
 }
 
 void TbkMainFrm::SpeedButton1Click()

@@ -6,6 +6,7 @@
 #include "data/Udm.h"
 #include "main/UbkMainFrm.h"
 #include "platform/Dialogs.h"
+#include "platform/UserAction.h"
 
 #include <QPainter>
 #include <QPolygon>
@@ -61,6 +62,6 @@ void TbkMainFrm::RegisterBtnClick()
     context.year = GP.WorkYear;
     IrregularIssueWindow window(context);
     window.setAttribute(Qt::WA_DeleteOnClose, false);
-    connect(&window, &IrregularIssueWindow::registerChanged, this, &TbkMainFrm::loadRegisterMarks);
+    platform::ConnectAction(&window, &IrregularIssueWindow::registerChanged, this, &TbkMainFrm::loadRegisterMarks);
     platform::ExecModal(&window);
 }

@@ -5,6 +5,7 @@
 
 #include "catalogue/UmljcFrm.h"
 #include "platform/Dialogs.h"
+#include "platform/UserAction.h"
 #include "reports/PrintPreview.h"
 #include "reports/OrderPrint.h"
 #include "reports/UdyhzFrm.h"
@@ -25,7 +26,7 @@ void TbkMainFrm::MljcBtnClick()
     }
     auto *window = new TmljcFrm(currentTab(), currentTabCaption(), this);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    connect(window, &TmljcFrm::entryChosen, this, &TbkMainFrm::SelectCatalogueEntry);
+    platform::ConnectAction(window, &TmljcFrm::entryChosen, this, &TbkMainFrm::SelectCatalogueEntry);
     m_checkWindow = window;
     window->show();
 }

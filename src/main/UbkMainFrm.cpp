@@ -1,9 +1,11 @@
 #include "main/UbkMainFrm.h"
 
+#include "data/DatabaseLocation.h"
 #include "calendar/Vocabulary.h"
 #include "main/CatalogueQueries.h"
 #include "main/MainWindowRules.h"
 #include "platform/Desktop.h"
+#include "platform/UserAction.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TFlatTabControl.h"
 #include "widgets/TPickComboBox.h"
@@ -47,7 +49,9 @@ TbkMainFrm::TbkMainFrm(QWidget *parent) : QMainWindow(parent), ds(this), ddds(th
 
     // Creation step.
     setWindowTitle(QStringLiteral("Tavrin系统"));
-    GP.DatabasePath = QCoreApplication::applicationDirPath() + QStringLiteral("/bkdata.mdb");
+    const DatabaseLocation database = CurrentDatabaseLocation();
+    GP.DatabasePath = database.filePath;
+    GP.ServerFile = database.serverFile;
     GP.ConnectionText = ConnectionTextFor(GP.DatabasePath);
     GP.UserRole = 0;
 
@@ -82,7 +86,7 @@ TbkMainFrm::TbkMainFrm(QWidget *parent) : QMainWindow(parent), ds(this), ddds(th
     for (const QKeySequence &key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
         auto *shortcut = new QShortcut(key, this);
         shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, &TbkMainFrm::pressDefaultButton);
+        platform::ConnectAction(shortcut, &QShortcut::activated, this, &TbkMainFrm::pressDefaultButton);
     }
 
     setGeometry(MainWindowGeometry(screenGeometry(), platform::ScreenWorkArea()));
@@ -113,7 +117,7 @@ void TbkMainFrm::pressDefaultButton()
 void TbkMainFrm::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous())
-        FormShow();
+        platform::RunAction([this] { FormShow(); });
     QMainWindow::showEvent(event);
 }
 
@@ -128,6 +132,7 @@ void TbkMainFrm::FormShow()
         MljcBtn->setVisible(true);
         BitBtn1->setVisible(true);
         loadBtn->setVisible(true);
+        restoreBtn->setVisible(true);
     }
     RegisterBtn->setVisible(GP.UserRole == 1 || GP.UserRole == 2);
     // 2. The period filter.

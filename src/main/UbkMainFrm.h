@@ -1,12 +1,14 @@
 #pragma once
 // The main window: the periodical catalogues in its upper half (one tab per catalogue type, a query bar
 // for searching and locating titles) and the order area of a customer unit in its lower half. It is the
-// program's only long-lived window and holds the context the other windows read: the catalogue query
-// `ADO` with its current title, the tab (= catalogue type), the unit box `dwbox` with its unit records
-// and the order query `ddado` with its current line.
+// program's only long-lived window and holds the context it hands to the windows it opens: the
+// catalogue query `ADO` with its current title, the tab (= catalogue type), the unit box `dwbox` with
+// its unit records and the order query `ddado` with its current line. Those windows (src/orders,
+// src/catalogue) never reach back into it: they take their context in and report by signals.
 
 #include "data/Udm.h"
 #include "db/Query.h"
+#include "orders/SubscriptionContext.h"
 #include "widgets/TDataGrid.h"
 #include "widgets/TDataSource.h"
 
@@ -86,6 +88,7 @@ public:
     QToolButton *PrintBtn = nullptr;    // 打印订单
     QToolButton *DyhzBtn = nullptr;     // 订阅汇总
     QToolButton *loadBtn = nullptr;     // 系统初始
+    QToolButton *restoreBtn = nullptr;  // 数据恢复
     TFlatGroupBox *FlatGroupBox1 = nullptr;
     TPickComboBox *dwbox = nullptr;
     QLabel *lblxr = nullptr;
@@ -112,6 +115,7 @@ public slots:
     void clearBtnClick();
     void ToolButton1Click();
     void loadBtnClick();
+    void restoreBtnClick();
     void dwboxChange();
     void SpeedButton1Click();
     void dwwhBtn1Click();
@@ -151,6 +155,10 @@ private:
     // After the unit maintenance window: the unit box holds the units as they now are, the chosen
     // unit stays chosen while it exists; otherwise none is chosen and the order grid empties.
     void reloadUnitsKeepingChoice();
+    // What the subscription dialog works on: the chosen unit, the tab, the current title and, for a
+    // correction, the current order line.
+    SubscriptionContext subscriptionContext(SubscriptionContext::Mode mode) const;
+    void openSubscription(SubscriptionContext::Mode mode);
     void pressDefaultButton();
 
     QPointer<TmljcFrm> m_checkWindow; // the open catalogue check, if any
@@ -159,5 +167,7 @@ private:
     QSet<QString> m_registeredCodes;
 };
 
-// The main window of the run, like the form variable other windows reach it by.
+// The main window of the run, recorded by its creation step and cleared when it goes. Nothing reads
+// it to reach the main window: the windows it opens get their context handed in and report back by
+// signals, and the program's entry holds the window it made.
 extern TbkMainFrm *bkMainFrm;

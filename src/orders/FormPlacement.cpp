@@ -1,16 +1,28 @@
 #include "orders/FormPlacement.h"
 
-#include "main/UbkMainFrm.h"
-
-#include <QGuiApplication>
+#include <QApplication>
+#include <QMainWindow>
 #include <QScreen>
 #include <QWidget>
+
+namespace {
+
+const QWidget *visibleMainWindow()
+{
+    for (const QWidget *window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<const QMainWindow *>(window) && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+} // namespace
 
 void CentreOnMainWindow(QWidget *form)
 {
     QRect around;
-    if (bkMainFrm && bkMainFrm->isVisible())
-        around = bkMainFrm->frameGeometry();
+    if (const QWidget *main = visibleMainWindow())
+        around = main->frameGeometry();
     else if (const QScreen *screen = QGuiApplication::primaryScreen())
         around = screen->availableGeometry();
     if (around.isValid())

@@ -3,7 +3,6 @@
 #include "calendar/SubscriptionAmount.h"
 #include "calendar/Vocabulary.h"
 #include "data/Udm.h"
-#include "main/UbkMainFrm.h"
 #include "orders/FocusAreas.h"
 #include "orders/FormPlacement.h"
 #include "orders/GuardedWrite.h"
@@ -11,6 +10,7 @@
 #include "orders/IssuePreviewLink.h"
 #include "orders/OrderLineRules.h"
 #include "orders/OrderLineStatements.h"
+#include "platform/UserAction.h"
 #include "widgets/DisplayFormat.h"
 #include "widgets/TFlatPanel.h"
 #include "widgets/TNumberEdit.h"
@@ -21,8 +21,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
-
-int SubscribeMode = 0;
 
 namespace {
 
@@ -45,40 +43,9 @@ void paintInfoBackground(QWidget *control)
     control->setPalette(pal);
 }
 
-// Texts and numbers of the main window's current catalogue row (nothing when there is none).
-const db::Query *titleRow()
+QString priceText(double price)
 {
-    if (!bkMainFrm || !bkMainFrm->ADO.active() || bkMainFrm->ADO.isEmpty())
-        return nullptr;
-    return &bkMainFrm->ADO;
-}
-
-QString titleText(const QString &field);
-
-// The current title as the register of irregular issues knows it.
-TitleRef currentTitle()
-{
-    return {bkMainFrm ? bkMainFrm->currentTab() : 0, titleText(QStringLiteral("bkdh"))};
-}
-
-QString titleText(const QString &field)
-{
-    const db::Query *row = titleRow();
-    return row ? row->fieldText(field) : QString();
-}
-
-double titlePrice(const QString &field)
-{
-    const db::Query *row = titleRow();
-    return row ? row->fieldFloat(field) : 0.0;
-}
-
-// The current order line of the main window, for corrections.
-const db::Query *orderRow()
-{
-    if (!bkMainFrm || !bkMainFrm->ddado.active() || bkMainFrm->ddado.isEmpty())
-        return nullptr;
-    return &bkMainFrm->ddado;
+    return FormatFloat(QStringLiteral("0.00"), price);
 }
 
 template <class Control>
@@ -118,7 +85,7 @@ QLabel *plainLabel(const QString &caption, QWidget *parent, int left, int top)
 
 } // namespace
 
-TdybkFrm::TdybkFrm(QWidget *parent) : QDialog(parent)
+TdybkFrm::TdybkFrm(const SubscriptionContext &context, QWidget *parent) : QDialog(parent), m_context(context)
 {
     setObjectName(QStringLiteral("dybkFrm"));
     setWindowTitle(QStringLiteral("报刊订阅"));
@@ -143,8 +110,8 @@ TdybkFrm::TdybkFrm(QWidget *parent) : QDialog(parent)
     setTabOrder(qrBtn, BitBtn2);
 
     m_focusAreas = new TFocusAreas(this);
-    m_focusAreas->watch(Pansel, nullptr, [this] { PanselExit(); });
-    m_focusAreas->watch(Panwork, [this] { PanworkEnter(); }, nullptr);
+    m_focusAreas->watch(Pansel, nullptr, [this] { platform::RunAction([this] { PanselExit(); }); });
+    m_focusAreas->watch(Panwork, [this] { platform::RunAction([this] { PanworkEnter(); }); }, nullptr);
 }
 
 TdybkFrm::~TdybkFrm()
@@ -213,9 +180,9 @@ void TdybkFrm::buildTermPanel()
         month->setEnabled(false);
         paintInfoBackground(month);
     }
-    connect(termBox, &TPickComboBox::Change, this, &TdybkFrm::termBoxChange);
-    connect(qdy, &QLineEdit::textChanged, this, &TdybkFrm::qdyChange);
-    connect(zdy, &QLineEdit::textChanged, this, &TdybkFrm::zdyChange);
+    platform::ConnectAction(termBox, &TPickComboBox::Change, this, &TdybkFrm::termBoxChange);
+    platform::ConnectAction(qdy, &QLineEdit::textChanged, this, &TdybkFrm::qdyChange);
+    platform::ConnectAction(zdy, &QLineEdit::textChanged, this, &TdybkFrm::zdyChange);
 }
 
 void TdybkFrm::buildWorkPanel()
@@ -251,46 +218,43 @@ void TdybkFrm::buildWorkPanel()
                      "BitBtn2", {515, 88, 73, 25});
     for (QPushButton *b : {qrBtn, BitBtn2})
         b->setAutoDefault(false);
-    connect(fs, &QLineEdit::textChanged, this, &TdybkFrm::fsChange);
-    connect(fs, &QLineEdit::returnPressed, this, &TdybkFrm::fsEnter);
-    connect(qrBtn, &QPushButton::clicked, this, &TdybkFrm::qrBtnClick);
-    connect(BitBtn2, &QPushButton::clicked, this, &TdybkFrm::BitBtn2Click);
+    platform::ConnectAction(fs, &QLineEdit::textChanged, this, &TdybkFrm::fsChange);
+    platform::ConnectAction(fs, &QLineEdit::returnPressed, this, &TdybkFrm::fsEnter);
+    platform::ConnectAction(qrBtn, &QPushButton::clicked, this, &TdybkFrm::qrBtnClick);
+    platform::ConnectAction(BitBtn2, &QPushButton::clicked, this, &TdybkFrm::BitBtn2Click);
 }
 
 void TdybkFrm::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnMainWindow(this);
-        FormShow();
+        platform::RunAction([this] { FormShow(); });
     }
     QDialog::showEvent(event);
 }
 
 void TdybkFrm::FormShow()
 {
-    if (!bkMainFrm)
-        return;
-    lbdwmc->setText(bkMainFrm->SelectedUnitName());
-    lbFtab->setText(bkMainFrm->currentTabCaption());
+    const SubscribedTitle &title = m_context.title;
+    lbdwmc->setText(m_context.unitName);
+    lbFtab->setText(m_context.catalogueCaption);
 
-    PBkdh->setCaption(titleText(QStringLiteral("bkdh")));
-    PBkmc->setCaption(titleText(QStringLiteral("bkmc")));
-    Pkq->setCaption(titleText(QStringLiteral("kq")));
-    PCbrq->setCaption(titleText(QStringLiteral("cbrq")));
-    PBkfl->setCaption(titleText(QStringLiteral("bkfl")));
-    PBkjb->setCaption(titleText(QStringLiteral("bkjb")));
-    PCn->setCaption(titleText(QStringLiteral("cn")));
-    PIssn->setCaption(titleText(QStringLiteral("issn")));
-    PQnj->setCaption(FormatFloat(QStringLiteral("0.00"), titlePrice(QStringLiteral("qnj"))));
-    const std::pair<TFlatPanel *, const char *> prices[] = {{Pdj, "dj"}, {Pyj, "yj"}, {Pjj, "jj"}, {PBnj, "bnj"}};
-    for (const auto &[panel, field] : prices) {
-        const double price = titlePrice(QLatin1String(field));
-        panel->setCaption(price != 0 ? FormatFloat(QStringLiteral("0.00"), price) : QString());
-    }
+    PBkdh->setCaption(title.bkdh);
+    PBkmc->setCaption(title.bkmc);
+    Pkq->setCaption(title.kq);
+    PCbrq->setCaption(title.cbrq);
+    PBkfl->setCaption(title.bkfl);
+    PBkjb->setCaption(title.bkjb);
+    PCn->setCaption(title.cn);
+    PIssn->setCaption(title.issn);
+    PQnj->setCaption(priceText(title.qnj));
+    const std::pair<TFlatPanel *, double> prices[] = {{Pdj, title.dj}, {Pyj, title.yj}, {Pjj, title.jj}, {PBnj, title.bnj}};
+    for (const auto &[panel, price] : prices)
+        panel->setCaption(price != 0 ? priceText(price) : QString());
 
     // The terms the title's period allows; other catalogues than the postal one offer the whole year.
-    const int tab = bkMainFrm->currentTab();
-    const QString offered = OfferedTermListText(PeriodIndex(titleText(QStringLiteral("kq"))), tab);
+    const int tab = m_context.catalogueType;
+    const QString offered = OfferedTermListText(PeriodIndex(title.kq), tab);
     if (!offered.isEmpty()) {
         termBox->clear();
         termBox->addItems(offered.split(QLatin1Char(',')));
@@ -299,10 +263,10 @@ void TdybkFrm::FormShow()
     if (tab != 0)
         termBox->setFocus();
 
-    if (SubscribeMode == 1) {
-        const db::Query *line = orderRow();
-        const QString start = line ? line->fieldText(QStringLiteral("qdy")) : QString();
-        const QString end = line ? line->fieldText(QStringLiteral("zdy")) : QString();
+    if (m_context.mode == SubscriptionContext::Mode::Correction) {
+        const std::optional<StoredOrderLine> &line = m_context.line;
+        const QString start = line ? line->qdy : QString();
+        const QString end = line ? line->zdy : QString();
         const int term = TermIndexByMonths(start + QLatin1Char(',') + end);
         // Selecting here is no change of the term: no notice.
         termBox->setCurrentIndex(term == -1 ? TermMonths : term);
@@ -310,9 +274,9 @@ void TdybkFrm::FormShow()
         zdy->setText(end);
         qdy->setEnabled(term == -1);
         zdy->setEnabled(term == -1);
-        fs->setText(line ? line->fieldText(QStringLiteral("fs")) : QString());
+        fs->setText(line ? line->fs : QString());
         termBox->setFocus();
-    } else if (SubscribeMode == 0) {
+    } else {
         termBox->setCurrentIndex(TermWholeYear);
         termBoxChange();
         fs->setText(QStringLiteral("1"));
@@ -340,7 +304,7 @@ void TdybkFrm::termBoxChange()
         zdy->setText(fixed ? range.at(1) : QString());
     }
     if (term > 0)
-        lbMsg->setText(IssuePreviewLink::PartialYearNotice(IssuePreviewLink::HasRegisterEntries(currentTitle())));
+        lbMsg->setText(IssuePreviewLink::PartialYearNotice(IssuePreviewLink::HasRegisterEntries(titleRef())));
     markChanged();
     recomputeAmount();
 }
@@ -389,17 +353,23 @@ void TdybkFrm::PanworkEnter()
     }
 }
 
+TitleRef TdybkFrm::titleRef() const
+{
+    return {m_context.catalogueType, m_context.title.bkdh};
+}
+
 TitlePrices TdybkFrm::titlePrices() const
 {
+    const SubscribedTitle &title = m_context.title;
     TitlePrices prices;
-    prices.qnj = titlePrice(QStringLiteral("qnj"));
-    prices.bnj = titlePrice(QStringLiteral("bnj"));
-    prices.jj = titlePrice(QStringLiteral("jj"));
-    prices.yj = titlePrice(QStringLiteral("yj"));
-    prices.dj = titlePrice(QStringLiteral("dj"));
-    prices.kq = titleText(QStringLiteral("kq"));
-    prices.cbrq = titleText(QStringLiteral("cbrq"));
-    prices.title = currentTitle();
+    prices.qnj = title.qnj;
+    prices.bnj = title.bnj;
+    prices.jj = title.jj;
+    prices.yj = title.yj;
+    prices.dj = title.dj;
+    prices.kq = title.kq;
+    prices.cbrq = title.cbrq;
+    prices.title = titleRef();
     return prices;
 }
 
@@ -411,8 +381,7 @@ void TdybkFrm::refreshPreview()
         issuePreview->clearPreview();
         return;
     }
-    issuePreview->showFor(currentTitle(), titleText(QStringLiteral("kq")), titleText(QStringLiteral("cbrq")), *start,
-                          *end);
+    issuePreview->showFor(titleRef(), m_context.title.kq, m_context.title.cbrq, *start, *end);
 }
 
 void TdybkFrm::fsChange()
@@ -496,24 +465,23 @@ void TdybkFrm::qrBtnClick()
         platform::ShowHint(this, m_amountFailure);
         return;
     }
-    if (SubscribeMode == 0)
+    if (m_context.mode == SubscriptionContext::Mode::NewLine)
         insertLine();
-    else if (SubscribeMode == 1)
+    else
         updateLine();
 }
 
 void TdybkFrm::insertLine()
 {
-    const TMyRc *unit = bkMainFrm ? bkMainFrm->SelectedUnit() : nullptr;
-    if (!unit) {
+    if (!m_context.unitId) {
         platform::ShowHint(this, QStringLiteral("   请选择订阅报刊的单位...    "));
         return;
     }
     NewOrderLine line;
-    line.unitId = unit->id;
-    line.catalogueType = bkMainFrm->currentTab();
-    line.code = titleText(QStringLiteral("bkdh"));
-    line.period = titleText(QStringLiteral("kq"));
+    line.unitId = *m_context.unitId;
+    line.catalogueType = m_context.catalogueType;
+    line.code = m_context.title.bkdh;
+    line.period = m_context.title.kq;
     line.startMonth = qdy->Value().value_or(0);
     line.endMonth = zdy->Value().value_or(0);
     line.copies = fs->Value().value_or(0);
@@ -532,15 +500,14 @@ void TdybkFrm::insertLine()
 
 void TdybkFrm::updateLine()
 {
-    const db::Query *row = orderRow();
+    const std::optional<StoredOrderLine> &row = m_context.line;
     if (!row)
         return;
     OrderLineValues stored;
-    stored.startMonth = int(row->fieldInt(QStringLiteral("qdy")));
-    stored.endMonth = int(row->fieldInt(QStringLiteral("zdy")));
-    stored.copies = int(row->fieldInt(QStringLiteral("fs")));
-    if (!row->isNull(QStringLiteral("ke")))
-        stored.amount = row->fieldFloat(QStringLiteral("ke"));
+    stored.startMonth = row->qdy.toInt();
+    stored.endMonth = row->zdy.toInt();
+    stored.copies = row->fs.toInt();
+    stored.amount = row->ke;
     OrderLineValues edited;
     edited.startMonth = qdy->Value().value_or(0);
     edited.endMonth = zdy->Value().value_or(0);
@@ -552,7 +519,7 @@ void TdybkFrm::updateLine()
         close();
         return;
     }
-    if (ExecSql(OrderUpdateSql(assignments, row->fieldInt(QStringLiteral("id")))))
+    if (ExecSql(OrderUpdateSql(assignments, row->id)))
         saved(QStringLiteral("修改记录成功！"));
     else
         platform::ShowDbError(this, GP.LastError);
@@ -560,8 +527,7 @@ void TdybkFrm::updateLine()
 
 void TdybkFrm::saved(const QString &notice)
 {
-    if (bkMainFrm)
-        bkMainFrm->LoadOrders();
+    emit lineSaved();
     platform::ShowInfo(this, notice);
     close();
 }

@@ -1,9 +1,10 @@
 #pragma once
-// The subscription dialog (caption "报刊订阅"): enters a new order line of the chosen unit for the
-// current title of the catalogue (mode 0) or corrects the current order line (mode 1). It reads the
-// unit, the catalogue tab, the title and the order line from the main window when it needs them,
-// offers the terms the title's period allows, prices the line on every change of the term, the months
-// or the copies (the amount shown is the amount written) and writes it with one INSERT or UPDATE.
+// The subscription dialog (caption "报刊订阅"): enters a new order line of a unit for a catalogue
+// title, or corrects an order line. It works on what its opener hands it (SubscriptionContext: the
+// unit, the catalogue type, the title's row values, the line corrected), reports a saved line by the
+// signal lineSaved (the opener reloads its order list before the dialog tells the clerk), offers the
+// terms the title's period allows, prices the line on every change of the term, the months or the
+// copies (the amount shown is the amount written) and writes it with one INSERT or UPDATE.
 // Months outside 1-12 or reversed, copies that are no whole number from 1 to 99,999, and an amount
 // whose issue count failed are refused; a new line is written only while its unit is in dwinfo.
 //
@@ -12,10 +13,13 @@
 // confirmation beeps and sends the focus back to the term box. From the keyboard, Enter in the copies
 // saves a confirmed line with a valid amount, and Enter on a focused button clicks it.
 
+#include "orders/SubscriptionContext.h"
 #include "platform/Dialogs.h"
 
 #include <QDialog>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 class IssuePreviewLink;
@@ -27,14 +31,12 @@ class TIntegerEdit;
 class TNumberEdit;
 class TPickComboBox;
 struct TitlePrices;
-
-// 0 enter a new line, 1 correct the current line; set by ShowSubscriptionForm.
-extern int SubscribeMode;
+struct TitleRef;
 
 class TdybkFrm : public QDialog {
     Q_OBJECT
 public:
-    explicit TdybkFrm(QWidget *parent = nullptr);
+    explicit TdybkFrm(const SubscriptionContext &context, QWidget *parent = nullptr);
     ~TdybkFrm() override;
 
     TFlatPanel *PanClient = nullptr;
@@ -71,6 +73,11 @@ public:
     bool changed() const { return m_changed; }
     // The amount edit is empty (copies empty, or nothing computed yet).
     bool amountEmpty() const;
+    const SubscriptionContext &context() const { return m_context; }
+
+signals:
+    // A line was written (INSERT or UPDATE); sent before the dialog's notice.
+    void lineSaved();
 
 public slots:
     void FormShow();
@@ -101,10 +108,13 @@ private:
     void refreshPreview();
     std::optional<double> amount() const;
     TitlePrices titlePrices() const;
+    // The title as the register of irregular issues knows it.
+    TitleRef titleRef() const;
     void insertLine();
     void updateLine();
     void saved(const QString &notice);
 
+    const SubscriptionContext m_context;
     TFocusAreas *m_focusAreas = nullptr;
     bool m_confirmed = false;
     bool m_changed = false;
@@ -112,11 +122,15 @@ private:
     QString m_amountFailure;
 };
 
-// Creates the subscription dialog of class T for mode 0 or 1, shows it modally and frees it. True only
-// for an OK result, which the dialog never gives.
+// Creates the subscription dialog of class T (no owner) on `context`, runs `onSaved` whenever it
+// saves a line, shows it modally and frees it. True only for an OK result, which the dialog never
+// gives.
 template <class T = TdybkFrm>
-bool ShowSubscriptionForm(int mode)
+bool ShowSubscriptionForm(const SubscriptionContext &context, const std::function<void()> &onSaved = {})
 {
-    SubscribeMode = mode;
-    return platform::ShowModalForm<T>() == QDialog::Accepted;
+    const std::unique_ptr<T> form(new T(context));
+    form->setAttribute(Qt::WA_DeleteOnClose, false);
+    if (onSaved)
+        QObject::connect(form.get(), &TdybkFrm::lineSaved, form.get(), onSaved);
+    return platform::ExecModal(form.get()) == QDialog::Accepted;
 }

@@ -4,6 +4,7 @@
 #include "orders/FormPlacement.h"
 #include "orders/GuardedWrite.h"
 #include "orders/UnitStatements.h"
+#include "platform/UserAction.h"
 #include "widgets/CaptionLabel.h"
 
 #include <QApplication>
@@ -14,8 +15,6 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QToolButton>
-
-int UnitEditMode = 0;
 
 namespace {
 
@@ -96,10 +95,10 @@ void ToperatorFrm::buildToolBar()
     ToolButton7 = button("ToolButton7", QStringLiteral("退出"));
     row->addStretch(1);
 
-    connect(zjBtn, &QToolButton::clicked, this, &ToperatorFrm::zjBtnClick);
-    connect(xgBtn, &QToolButton::clicked, this, &ToperatorFrm::xgBtnClick);
-    connect(delBtn, &QToolButton::clicked, this, &ToperatorFrm::delBtnClick);
-    connect(ToolButton7, &QToolButton::clicked, this, &ToperatorFrm::ToolButton7Click);
+    platform::ConnectAction(zjBtn, &QToolButton::clicked, this, &ToperatorFrm::zjBtnClick);
+    platform::ConnectAction(xgBtn, &QToolButton::clicked, this, &ToperatorFrm::xgBtnClick);
+    platform::ConnectAction(delBtn, &QToolButton::clicked, this, &ToperatorFrm::delBtnClick);
+    platform::ConnectAction(ToolButton7, &QToolButton::clicked, this, &ToperatorFrm::ToolButton7Click);
 }
 
 void ToperatorFrm::buildList()
@@ -150,15 +149,15 @@ void ToperatorFrm::buildInput()
         b->setAutoDefault(false);
         b->setDefault(false);
     }
-    connect(saveBtn, &QPushButton::clicked, this, &ToperatorFrm::saveBtnClick);
-    connect(CancelBtn, &QPushButton::clicked, this, &ToperatorFrm::CancelBtnClick);
+    platform::ConnectAction(saveBtn, &QPushButton::clicked, this, &ToperatorFrm::saveBtnClick);
+    platform::ConnectAction(CancelBtn, &QPushButton::clicked, this, &ToperatorFrm::CancelBtnClick);
 }
 
 void ToperatorFrm::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnMainWindow(this);
-        FormShow();
+        platform::RunAction([this] { FormShow(); });
     }
     QDialog::showEvent(event);
 }

@@ -17,9 +17,6 @@ class QPushButton;
 class QToolButton;
 class TLabeledEdit;
 
-// 0 adding, 1 modifying: set by 新增 and 修改, read by 确定. One value for the whole program.
-extern int UnitEditMode;
-
 class ToperatorFrm : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +37,9 @@ public:
     TLabeledEdit *phone = nullptr;
     QPushButton *saveBtn = nullptr;     // 确定
     QPushButton *CancelBtn = nullptr;   // 取消
+    // 0 adding, 1 modifying: set by 新增 and 修改, read by 确定 (the input panel is disabled until
+    // one of them has set it).
+    int UnitEditMode = 0;
 
     void RefreshList();
     void ClearEdits();

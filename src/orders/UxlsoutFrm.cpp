@@ -3,6 +3,7 @@
 #include "data/Udm.h"
 #include "export/UGridExport.h"
 #include "platform/Dialogs.h"
+#include "platform/UserAction.h"
 #include "widgets/GridColumn.h"
 #include "widgets/TDataGrid.h"
 #include "widgets/TFlatCheckBox.h"
@@ -147,7 +148,7 @@ TxlsoutFrm::TxlsoutFrm(const QString &unitName, qint32 unitId, QWidget *parent)
     outbtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("导出"), this);
     outbtn->setObjectName(QStringLiteral("outbtn"));
     outbtn->setGeometry(416, 176, 73, 25);
-    connect(outbtn, &QPushButton::clicked, this, &TxlsoutFrm::outbtnClick);
+    platform::ConnectAction(outbtn, &QPushButton::clicked, this, &TxlsoutFrm::outbtnClick);
 
     fyfBox = new TFlatCheckBox(QStringLiteral("所有非邮发报刊订单导在一张表中"), this);
     fyfBox->setObjectName(QStringLiteral("fyfBox"));
@@ -189,7 +190,7 @@ void TxlsoutFrm::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        platform::RunAction([this] { FormShow(); });
 }
 
 void TxlsoutFrm::closeEvent(QCloseEvent *event)

@@ -44,7 +44,7 @@ QVector<TColumn> ExportColumns();
 class TxlsoutFrm : public QDialog {
     Q_OBJECT
 public:
-    // The unit whose orders are exported: the selected entry of the main window's unit box.
+    // The unit whose orders are exported, handed in by the opener (the main window's chosen unit).
     TxlsoutFrm(const QString &unitName, qint32 unitId, QWidget *parent = nullptr);
     ~TxlsoutFrm() override;
 

@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/EnterClicksButton.h"
 #include "platform/Translations.h"
+#include "platform/UserAction.h"
 
 #include <exception>
 
@@ -27,14 +28,9 @@ QString ExceptionMessage(const std::exception &error)
 bool Application::notify(QObject *receiver, QEvent *event)
 {
     // An error that no handler caught ends the user action that raised it, not the program.
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception &error) {
-        ShowException(ExceptionMessage(error));
-    } catch (...) {
-        ShowException(QStringLiteral("未知错误"));
-    }
-    return false;
+    bool handled = false;
+    RunAction([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }
 
 } // namespace platform

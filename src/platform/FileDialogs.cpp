@@ -59,9 +59,11 @@ public:
         const QStringList files = selectedFiles();
         if (files.size() == 1 && !files.constFirst().isEmpty() && !QFileInfo(files.constFirst()).isDir()) {
             const QString settled = SavedFileName(files.constFirst(), m_filter, ChosenFilterIndex(*this), m_defaultExt);
+            const QFileInfo settledFile(settled);
             if (settled != files.constFirst())
                 if (auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-                    edit->setText(settled);
+                    edit->setText(settledFile.absolutePath() == directory().absolutePath() ? settledFile.fileName()
+                                                                                             : settled);
         }
         QFileDialog::accept();
     }

@@ -2,6 +2,7 @@
 
 #include "data/Udm.h"
 #include "platform/Dialogs.h"
+#include "platform/UserAction.h"
 #include "reports/OrderPrint.h"
 
 #include <QPrintPreviewDialog>
@@ -16,7 +17,9 @@ void ShowPrintPreview(QWidget *owner, const PrintDocument &document, const QStri
     preview.setWindowTitle(QStringLiteral("打印预览 - ") + documentName);
     preview.resize(900, 720);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&document](QPrinter *target) { PaintReport(*target, document); });
+                     [&document](QPrinter *target) {
+                         platform::RunAction([&] { PaintReport(*target, document); });
+                     });
     platform::ExecModal(&preview);
 }
 

@@ -4,6 +4,7 @@
 #include "data/Udm.h"
 #include "export/GridFileExport.h"
 #include "platform/Dialogs.h"
+#include "platform/UserAction.h"
 #include "reports/OrderPrint.h"
 #include "reports/PrintPreview.h"
 #include "widgets/GridColumn.h"
@@ -105,11 +106,11 @@ TdyhzFrm::TdyhzFrm(const SummaryWindowContext &context, QWidget *parent)
     layout->addWidget(brow, 1);
     layout->addLayout(buttons);
 
-    connect(mllxBox, &QComboBox::currentIndexChanged, this, &TdyhzFrm::LoadSummary);
-    connect(kqBox, &QComboBox::currentIndexChanged, this, &TdyhzFrm::LoadSummary);
-    connect(bkzlBox, &TRadioGroup::Click, this, &TdyhzFrm::LoadSummary);
-    connect(outBtn, &QPushButton::clicked, this, &TdyhzFrm::outBtnClick);
-    connect(printBtn, &QPushButton::clicked, this, &TdyhzFrm::printBtnClick);
+    platform::ConnectAction(mllxBox, &QComboBox::currentIndexChanged, this, &TdyhzFrm::LoadSummary);
+    platform::ConnectAction(kqBox, &QComboBox::currentIndexChanged, this, &TdyhzFrm::LoadSummary);
+    platform::ConnectAction(bkzlBox, &TRadioGroup::Click, this, &TdyhzFrm::LoadSummary);
+    platform::ConnectAction(outBtn, &QPushButton::clicked, this, &TdyhzFrm::outBtnClick);
+    platform::ConnectAction(printBtn, &QPushButton::clicked, this, &TdyhzFrm::printBtnClick);
     connect(closeBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     LoadSummary();

@@ -423,8 +423,19 @@ Workbook WorkbookCollection::Add()
 Workbook WorkbookCollection::open(const QString &fileName)
 {
     m_app->check();
+    return addFileBook(loadWorkbook(fileName), fileName);
+}
+
+Workbook WorkbookCollection::adopt(const WorkbookModel &saved, const QString &fileName)
+{
+    m_app->check();
+    return addFileBook(CopyWorkbook(saved), fileName);
+}
+
+Workbook WorkbookCollection::addFileBook(WorkbookModel model, const QString &fileName)
+{
     auto book = std::make_shared<detail::BookState>();
-    book->model = loadWorkbook(fileName);
+    book->model = std::move(model);
     const QFileInfo info(fileName);
     book->fullName = info.absoluteFilePath();
     book->name = info.fileName();

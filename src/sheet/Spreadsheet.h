@@ -1,6 +1,7 @@
 #pragma once
-// The in-process spreadsheet application: the members that Excel and WPS offered to
-// automation, as typed C++ objects over an in-memory workbook.
+// The in-process spreadsheet application: the members the export and the import call on a
+// spreadsheet application (workbooks, sheets, cells, columns), as typed C++ objects over an
+// in-memory workbook.
 //
 // Exporting a grid (errors raise sheet::SheetError with a message for the user):
 //
@@ -18,8 +19,9 @@
 //     book.SaveAs("/path/订单.xls");                            // .xls/.et BIFF8, .xlsx; atomic
 //     app->Quit();
 //
-//     A later call reopens the file and adds a sheet: app->Workbooks().open(path),
-//     book.Sheets().add() (appended after the last sheet and made active), and so on.
+//     A later call reopens the file and adds a sheet: app->Workbooks().open(path) (or adopt() with
+//     the model kept from the save), book.Sheets().add() (appended after the last sheet and made
+//     active), and so on.
 //
 // Importing a catalogue:
 //
@@ -217,12 +219,17 @@ class WorkbookCollection {
 public:
     Workbook Add();                          // a new workbook of three sheets, Sheet1 to Sheet3
     Workbook open(const QString &fileName);  // .xls .et .xlsx .ods .csv
+    // A workbook as it was last saved under `fileName`, from a copy its caller kept: the same as
+    // open(fileName) while the file is unchanged, without reading the file again.
+    Workbook adopt(const WorkbookModel &saved, const QString &fileName);
     void Close();                            // closes every workbook
     int Count() const;
 
 private:
     friend class Application;
     explicit WorkbookCollection(std::shared_ptr<sheet::Application> app);
+    // The workbook of a file, made the active one.
+    Workbook addFileBook(WorkbookModel model, const QString &fileName);
     std::shared_ptr<sheet::Application> m_app;
 };
 

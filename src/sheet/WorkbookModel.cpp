@@ -107,6 +107,14 @@ QString sheetNameProblem(const QString &name)
     return QString();
 }
 
+WorkbookModel CopyWorkbook(const WorkbookModel &model)
+{
+    WorkbookModel copy = model;
+    for (std::shared_ptr<SheetModel> &sheet : copy.sheets)
+        sheet = std::make_shared<SheetModel>(*sheet);
+    return copy;
+}
+
 SheetModel &WorkbookModel::addSheet(const QString &name)
 {
     sheets.push_back(std::make_shared<SheetModel>(name));

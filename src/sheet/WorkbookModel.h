@@ -1,7 +1,7 @@
 #pragma once
 // The in-memory workbook: named sheets in order, each a sparse grid of cells with a
 // value and a style (font name, font size, number format), column widths, the active
-// sheet. The automation-style members and the file codecs both work on this model.
+// sheet. The spreadsheet application's members and the file codecs both work on this model.
 
 #include "CellValue.h"
 
@@ -116,5 +116,8 @@ public:
     // Position of the sheet with that name (letter case ignored), or -1.
     int indexOf(const QString &name) const;
 };
+
+// A copy that shares no sheet with `model`: changing one leaves the other as it was.
+WorkbookModel CopyWorkbook(const WorkbookModel &model);
 
 } // namespace sheet

@@ -1,5 +1,6 @@
 #include "shell/ProgramEntry.h"
 
+#include "data/Restore.h"
 #include "data/Udm.h"
 #include "main/UbkMainFrm.h"
 #include "platform/Dialogs.h"
@@ -9,6 +10,21 @@
 #include <QApplication>
 #include <QPointer>
 
+#include <cstdio>
+
+namespace {
+
+// The first login of a day leaves a copy of the database as it was when the day's work began. A copy
+// that cannot be written does not keep the clerk from working; standard error says why.
+void writeDailyBackup()
+{
+    const BackupResult result = WriteDailyBackup(dm->ADOConnection, QDate::currentDate());
+    if (result.failed())
+        std::fprintf(stderr, "Tavrin系统: 每日备份未能写入->%s\n", result.error.toUtf8().constData());
+}
+
+} // namespace
+
 int RunTavrin(platform::SingleInstance *guard)
 {
     QPointer<TbkMainFrm> mainForm = new TbkMainFrm();
@@ -17,6 +33,7 @@ int RunTavrin(platform::SingleInstance *guard)
     dm = new Tdm();
 
     if (platform::ShowModalForm<Tloginfrm>(nullptr) == QDialog::Accepted) {
+        writeDailyBackup();
         mainForm->show();
         QApplication::exec();
     } else {

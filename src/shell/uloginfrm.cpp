@@ -6,6 +6,7 @@
 #include "data/Udm.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/UserAction.h"
 #include "shell/LoginPictures.h"
 #include "shell/LoginRules.h"
 #include "shell/WorkYearEdit.h"
@@ -43,9 +44,9 @@ Tloginfrm::Tloginfrm(QWidget *owner)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
 
-    connect(Cbox, &QComboBox::currentIndexChanged, this, &Tloginfrm::CboxChange);
-    connect(BitBtn1, &QPushButton::clicked, this, &Tloginfrm::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &Tloginfrm::BitBtn2Click);
+    platform::ConnectAction(Cbox, &QComboBox::currentIndexChanged, this, &Tloginfrm::CboxChange);
+    platform::ConnectAction(BitBtn1, &QPushButton::clicked, this, &Tloginfrm::BitBtn1Click);
+    platform::ConnectAction(BitBtn2, &QPushButton::clicked, this, &Tloginfrm::BitBtn2Click);
 }
 
 void Tloginfrm::buildControls()

@@ -56,7 +56,7 @@ class EditWindowTest : public QObject {
         if (!m_main->ADO.locate("bkdh", code))
             qWarning("no entry %s", qPrintable(code));
         TestHooks::clear();
-        m_w.reset(new TbkmlxgFrm);
+        m_w.reset(new TbkmlxgFrm(m_main->ADO));
         m_w->show();
         return m_w.get();
     }
@@ -338,7 +338,7 @@ private slots:
         m_w.reset();
         m_main->ADO.close(); // as after a search that found nothing
         TestHooks::clear();
-        QVERIFY(!ShowCatalogEditForm());
+        QVERIFY(!ShowCatalogEditForm(m_main.get(), m_main->ADO));
         QVERIFY(TestHooks::forms().isEmpty());
         QCOMPARE(TestHooks::lastMessage().text, QString("当前目录中没有可修改的记录..."));
         QCOMPARE(TestHooks::lastMessage().caption, QString("提示信息"));

@@ -74,8 +74,8 @@ class ImportWindowTest : public QObject {
     // The window is back in its "no file" state after an import.
     void verifyCleanedUp(TbkmlFrm *w)
     {
-        QVERIFY(!ImportApp);
-        QVERIFY(!ImportAppOpen);
+        QVERIFY(!w->ImportApp);
+        QVERIFY(!w->ImportAppOpen);
         QCOMPARE(w->CBox->count(), 0);
         QCOMPARE(w->CBox->currentText(), QString());
         QVERIFY(!w->stopBtn->isEnabled());
@@ -101,8 +101,6 @@ private slots:
         m_w.reset();
         m_db.reset();
         m_dir.reset();
-        ImportApp.reset();
-        ImportAppOpen = false;
     }
 
     void opensWithTypesFromTheDatabase()
@@ -158,12 +156,12 @@ private slots:
         QCOMPARE(TestHooks::lastMessage().text, QString("要导入的文件不存在..."));
         QCOMPARE(TestHooks::lastMessage().icon, Icon::Warning);
         QCOMPARE(TestHooks::lastMessage().owner.data(), w);
-        QVERIFY(!ImportApp);
+        QVERIFY(!w->ImportApp);
 
         // A good file, then one that is not a workbook: the good one stays open and importable.
         ChooseFile(*w, book("好.xls", {Entry("1-1", "甲", 12)}));
-        QVERIFY(ImportAppOpen);
-        const auto app = ImportApp;
+        QVERIFY(w->ImportAppOpen);
+        const auto app = w->ImportApp;
         QFile junk(file("坏.xls"));
         QVERIFY(junk.open(QIODevice::WriteOnly));
         junk.write("this is not a workbook");
@@ -172,7 +170,7 @@ private slots:
         QCOMPARE(TestHooks::lastMessage().caption, QString("错误信息"));
         QVERIFY(TestHooks::lastMessage().text.startsWith("打开文件出错->"));
         QCOMPARE(TestHooks::lastMessage().icon, Icon::Error);
-        QCOMPARE(ImportApp, app);
+        QCOMPARE(w->ImportApp, app);
         QVERIFY(!app->hasQuit());
         QCOMPARE(w->CBox->currentText(), QString("目录"));
         w->mllxBox->setItemIndex(1);
@@ -181,10 +179,10 @@ private slots:
 
         // A second good file replaces the first one's application, which quits.
         ChooseFile(*w, book("一.xls", {Entry("1-1", "甲", 12)}));
-        const auto first = ImportApp;
+        const auto first = w->ImportApp;
         ChooseFile(*w, book("二.xls", {Entry("1-2", "乙", 12)}));
         QVERIFY(first->hasQuit());
-        QVERIFY(ImportApp && ImportApp != first);
+        QVERIFY(w->ImportApp && w->ImportApp != first);
     }
 
     void oneSheetIsTakenSeveralMustBePicked()
@@ -194,7 +192,7 @@ private slots:
         QCOMPARE(w->CBox->count(), 1);
         QCOMPARE(w->CBox->currentIndex(), 0);
         QVERIFY(!w->CBox->isEnabled());
-        QVERIFY(ImportApp && !ImportApp->Visible());
+        QVERIFY(w->ImportApp && !w->ImportApp->Visible());
 
         WriteWorkbook(file("two.xls"), {{"甲表", {Texts(Header), Entry("1-1", "甲", 12)}},
                                         {"乙表", {Texts(Header), Entry("2-1", "乙", 24), Entry("2-2", "丙", 36)}}});
@@ -320,12 +318,12 @@ private slots:
         });
         w->BitBtn2Click();
         disconnect(stopAtRow3);
-        QVERIFY(ImportStopRequested);
+        QVERIFY(w->ImportStopRequested);
         QCOMPARE(Rows("select bkdh from post order by bkdh"), QStringList({"1-1", "1-2"}));
         verifyCleanedUp(w);
 
         ImportFile(*w, path, 0);
-        QVERIFY(!ImportStopRequested);
+        QVERIFY(!w->ImportStopRequested);
         QCOMPARE(CountRows("select * from post"), 5);
     }
 
@@ -341,7 +339,7 @@ private slots:
         w->BitBtn2Click();
         QCOMPARE(Rows("select bkdh from post"), QStringList({"1-1"}));
         QVERIFY(!w->isVisible());
-        QVERIFY(!ImportApp);
+        QVERIFY(!w->ImportApp);
     }
 
     void failingRowStopsKeepingEarlierRows()
@@ -584,13 +582,13 @@ private slots:
 
         w = open();
         ChooseFile(*w, book("close.xls", {Entry("1-1", "甲", 12)}));
-        const auto app = ImportApp;
+        const auto app = w->ImportApp;
         TestHooks::clear();
         w->close();
         QCOMPARE(TestHooks::lastMessage().text, QString("ok"));
         QCOMPARE(TestHooks::lastMessage().icon, Icon::None);
         QVERIFY(app->hasQuit());
-        QVERIFY(!ImportApp && !ImportAppOpen);
+        QVERIFY(!w->ImportApp && !w->ImportAppOpen);
         QVERIFY(!w->isVisible());
     }
 

@@ -6,6 +6,24 @@
 #include <QDir>
 #include <QtTest>
 
+int RowsInFile(const QString &path, const QString &table, const QString &password)
+{
+    db::Connection connection;
+    QString text = ConnectionTextFor(path);
+    text.replace(QStringLiteral("Password=qelmaz"), QStringLiteral("Password=") + password);
+    connection.setConnectionString(text);
+    try {
+        connection.open();
+        db::Query query;
+        query.setConnection(&connection);
+        query.setSql(QStringLiteral("select count(*) from ") + table);
+        query.open();
+        return int(query.fieldIntAt(0));
+    } catch (const db::DbError &) {
+        return -1;
+    }
+}
+
 TestDatabase::TestDatabase(bool demo, int workYear)
 {
     m_path = QDir(m_dir.path()).filePath(QStringLiteral("bkdata.mdb"));

@@ -8,6 +8,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
+// The number of rows of `table` in the database file at `path`, opened with `password` (-1 when it does
+// not open or read). A connection of its own: the data module is left alone.
+int RowsInFile(const QString &path, const QString &table, const QString &password = QStringLiteral("qelmaz"));
+
 class TestDatabase {
 public:
     explicit TestDatabase(bool demo = false, int workYear = 2010);

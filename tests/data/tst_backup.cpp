@@ -14,25 +14,6 @@
 
 namespace {
 
-// The number of rows of `table` in the database file at `path`, opened with the program's password
-// (-1 when it does not open or read).
-int rowsIn(const QString &path, const QString &table, const QString &password = QStringLiteral("qelmaz"))
-{
-    db::Connection connection;
-    QString text = ConnectionTextFor(path);
-    text.replace(QStringLiteral("Password=qelmaz"), QStringLiteral("Password=") + password);
-    connection.setConnectionString(text);
-    try {
-        connection.open();
-        db::Query query;
-        query.setConnection(&connection);
-        query.setSql(QStringLiteral("select count(*) from ") + table);
-        query.open();
-        return int(query.fieldIntAt(0));
-    } catch (const db::DbError &) {
-        return -1;
-    }
-}
 
 QStringList filesIn(const QString &folder)
 {
@@ -80,9 +61,9 @@ private slots:
                     .hasMatch());
         QCOMPARE(filesIn(BackupFolder(tdb.path())), QStringList{QFileInfo(result.path).fileName()});
 
-        QCOMPARE(rowsIn(result.path, QStringLiteral("dwinfo")), 4);
-        QCOMPARE(rowsIn(result.path, QStringLiteral("post")), posts);
-        QCOMPARE(rowsIn(result.path, QStringLiteral("dwinfo"), QStringLiteral("wrong")), -1);
+        QCOMPARE(RowsInFile(result.path, QStringLiteral("dwinfo")), 4);
+        QCOMPARE(RowsInFile(result.path, QStringLiteral("post")), posts);
+        QCOMPARE(RowsInFile(result.path, QStringLiteral("dwinfo"), QStringLiteral("wrong")), -1);
         // Encrypted: the file does not start with the plain engine's header.
         QFile copy(result.path);
         QVERIFY(copy.open(QIODevice::ReadOnly));
@@ -98,7 +79,7 @@ private slots:
 
         QVERIFY(ExecSql(QStringLiteral("delete from dwinfo")));
         QCOMPARE(CountRows(QStringLiteral("select * from dwinfo")), 0);
-        QCOMPARE(rowsIn(result.path, QStringLiteral("dwinfo")), 4);
+        QCOMPARE(RowsInFile(result.path, QStringLiteral("dwinfo")), 4);
     }
 
     // The newest 30 stay; older copies go; files of other names in the folder are left alone.

@@ -5,6 +5,7 @@
 
 int runTextExportTest(int argc, char **argv);
 int runSheetExportTest(int argc, char **argv);
+int runExportContentTest(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
@@ -14,5 +15,6 @@ int main(int argc, char **argv)
     int failures = 0;
     failures += runTextExportTest(argc, argv);
     failures += runSheetExportTest(argc, argv);
+    failures += runExportContentTest(argc, argv);
     return failures;
 }

@@ -9,6 +9,7 @@
 #include "sheet/SheetError.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtTest>
 
 namespace {
@@ -23,6 +24,16 @@ QString errorText(const std::function<void()> &run)
         return QStringLiteral("other: ") + QString::fromUtf8(e.what());
     }
     return QStringLiteral("no error");
+}
+
+// Sheet k of the exporter's file, named `name`, holding the order lines of title `code`.
+bool exportCodeSheet(TGridExport &exporter, GridFixture &f, int k, const QString &name, const QString &code)
+{
+    f.open("select bkdh,kq,fs,ke from torder where bkdh='" + code + "'");
+    exporter.SheetCount = k;
+    exporter.Yes = k > 1;
+    exporter.SheetName = name;
+    return exporter.ExportToXls(&f.grid, false);
 }
 
 TColumn sumColumn(const QString &field, const QString &format, bool visible = true)
@@ -179,11 +190,7 @@ private slots:
         exporter.Outtype = "XLS";
         exporter.XlsFileName = tdb.folder() + "/two.xls";
         const auto exportSheet = [&](int k, const QString &name, const QString &code) {
-            f.open("select bkdh,kq,fs,ke from torder where bkdh='" + code + "'");
-            exporter.SheetCount = k;
-            exporter.Yes = k > 1;
-            exporter.SheetName = name;
-            return exporter.ExportToXls(&f.grid, false);
+            return exportCodeSheet(exporter, f, k, name, code);
         };
         QVERIFY(exportSheet(1, "甲", "1-1"));
         QVERIFY(exportSheet(2, "乙", "2-1"));
@@ -211,6 +218,48 @@ private slots:
         QCOMPARE(errorText([&] { exportSheet(2, "丙", "1-1"); }), QString("新建Excel工作表出错！"));
         QVERIFY(factory->made.back()->hasQuit());
         QVERIFY(!QFile::exists(exporter.XlsFileName));
+    }
+
+    // The next sheet of a file is added to the workbook just saved, not to the file read back: a file
+    // whose bytes changed behind the exporter but kept its size and time is not read; one whose time
+    // changed is read again.
+    void theNextSheetIsAddedWithoutReadingTheFileBack()
+    {
+        TestDatabase tdb;
+        QVERIFY(tdb.ok());
+        InsertRows({{"1-1", "甲刊", 1, 1}, {"2-1", "乙刊", 2, 2}, {"3-1", "丙刊", 3, 3}});
+        GridFixture f;
+        TGridExport exporter;
+        exporter.Show_Progress = false;
+        exporter.Outtype = "XLS";
+        exporter.XlsFileName = tdb.folder() + "/kept.xls";
+        const auto exportSheet = [&](int k, const QString &name, const QString &code) {
+            return exportCodeSheet(exporter, f, k, name, code);
+        };
+        // Overwrites the file with as many bytes of nothing, keeping its time (or not).
+        const auto spoil = [&](bool keepTime) {
+            QFile file(exporter.XlsFileName);
+            const QDateTime time = QFileInfo(file).lastModified();
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            const qint64 size = file.size();
+            QVERIFY(file.seek(0));
+            file.write(QByteArray(size, 'x'));
+            file.close();
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(keepTime ? time : time.addSecs(-60), QFileDevice::FileModificationTime));
+            file.close();
+        };
+        QVERIFY(exportSheet(1, "甲", "1-1"));
+        spoil(true);
+        QVERIFY(exportSheet(2, "乙", "2-1"));
+        {
+            ReadBack file(exporter.XlsFileName);
+            QCOMPARE(file.sheetNames(), QStringList({"甲", "乙"}));
+            QCOMPARE(file.text(1, 2, 2), QString("甲刊"));
+            QCOMPARE(file.text(2, 2, 2), QString("乙刊"));
+        }
+        spoil(false);
+        QCOMPARE(errorText([&] { exportSheet(3, "丙", "3-1"); }), QString("新建Excel工作表出错！"));
     }
 
     void startFailureNamesTheApplication()

@@ -8,8 +8,10 @@
 #include "calendar/DateTable.h"
 #include "calendar/IrregularIssues.h"
 #include "catalogue/IrregularIssueWindow.h"
+#include "data/Backup.h"
 #include "data/Udm.h"
 #include "main/CatalogueQueries.h"
+#include "main/RestoreWindow.h"
 #include "main/UbkMainFrm.h"
 #include "platform/TestHooks.h"
 #include "widgets/TDataGridModel.h"
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSet>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
 
@@ -454,9 +457,68 @@ private slots:
         w->FTab->setTabIndex(0);
         QVERIFY(!w->MlxgBtn->isEnabled());
 
+        QVERIFY(w->restoreBtn->isHidden());
+
         w = start(2);
         QVERIFY(!w->MlxgBtn->isHidden() && !w->BitBtn1->isHidden() && !w->loadBtn->isHidden());
         QVERIFY(!w->MlxgBtn->isEnabled());
+        // 数据恢复 sits beside 系统初始, for the 系统员 only
+        QVERIFY(!w->restoreBtn->isHidden());
+        QCOMPARE(w->restoreBtn->parentWidget(), w->loadBtn->parentWidget());
+        QVERIFY(w->restoreBtn->x() > w->loadBtn->x());
+    }
+
+    // 数据恢复 after a 系统初始: the window lists the copies, asks, restores the chosen one (the reset
+    // wrote it), and the main window shows the units and orders of before again.
+    void restoreAfterAResetBringsTheUnitsBack()
+    {
+        addUnit("青禾机械厂", "林秀梅", "0731-84412306");
+        addUnit("东湖小学", "王", "1");
+        QVERIFY(ExecSql("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) values (1,0,'1-9','日报',1,12,2,240.5)"));
+        // a database of a version before the register of irregular issues: its copy lacks the table
+        QVERIFY(ExecSql("drop table tkhkb"));
+        GP.WorkYear = 2010;
+        TbkMainFrm *w = start(2);
+        w->loadBtn->click();
+        QCOMPARE(w->dwbox->count(), 0);
+        QCOMPARE(CountRows("select * from post"), 0);
+
+        // cancelled at the question: nothing happens
+        TestHooks::queueForm([](QDialog *form) {
+            auto *window = static_cast<TRestoreFrm *>(form);
+            QCOMPARE(window->windowTitle(), QString("数据恢复"));
+            QCOMPARE(window->list->rowCount(), 1);
+            QCOMPARE(window->list->item(0, 1)->text(), QString("系统初始"));
+            QVERIFY(window->list->item(0, 2)->text().endsWith(" KB"));
+            window->restoreBtn->click(); // nothing chosen yet
+            QCOMPARE(TestHooks::lastMessage().text, QString("请选择要恢复的备份..."));
+            window->list->selectRow(0);
+            TestHooks::queueAnswer(platform::Answer::No);
+            window->restoreBtn->click();
+            QVERIFY(TestHooks::lastMessage().text.startsWith("确定要用 "));
+            QVERIFY(window->isVisible());
+        });
+        w->restoreBtn->click();
+        QCOMPARE(w->dwbox->count(), 0);
+
+        TestHooks::queueForm([](QDialog *form) {
+            auto *window = static_cast<TRestoreFrm *>(form);
+            window->list->selectRow(0);
+            TestHooks::queueAnswer(platform::Answer::Yes);
+            window->restoreBtn->click();
+        });
+        w->restoreBtn->click();
+        QVERIFY2(TestHooks::lastMessage().text.startsWith("数据恢复完毕,恢复前的数据已备份到:\n"),
+                 qPrintable(TestHooks::lastMessage().text));
+        QCOMPARE(TestHooks::forms().constLast().result, int(QDialog::Accepted));
+        QCOMPARE(w->dwbox->count(), 2);
+        QCOMPARE(CountRows("select * from post"), 5);
+        QCOMPARE(CountRows("select * from torder"), 1);
+        QCOMPARE(CountRows("select * from tkhkb"), 0); // added after the restore, as at login
+        QVERIFY(CalendarHoldsYear(2010));
+        const QList<BackupEntry> copies = ListBackups(m_db->path());
+        QCOMPARE(copies.size(), 2);
+        QCOMPARE(copies.first().reason, BackupReason::BeforeRestore);
     }
 
     void registerButtonAndMarkedTitles()

@@ -121,7 +121,7 @@ private slots:
         // Name only, moving through the edits with Enter; Enter on 确定 clicks it.
         w->zjBtn->click();
         QVERIFY(editing());
-        QCOMPARE(UnitEditMode, 0);
+        QCOMPARE(w->UnitEditMode, 0);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->dwmc));
         typeText(w->dwmc, "  新华书店  ");
         QTest::keyClick(w->dwmc, Qt::Key_Return);
@@ -180,7 +180,7 @@ private slots:
 
         // Any other edit mode than adding and modifying writes nothing after the name check.
         typeInto(w->dwmc, "丙");
-        UnitEditMode = 5;
+        w->UnitEditMode = 5;
         w->saveBtn->click();
         QVERIFY(log.writes().isEmpty());
         QVERIFY(editing());
@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(currentUnit(), QString("北岸区卫生院"));
         w->xgBtn->click();
         QVERIFY(editing());
-        QCOMPARE(UnitEditMode, 1);
+        QCOMPARE(w->UnitEditMode, 1);
         QCOMPARE(w->dwmc->text(), QString("北岸区卫生院"));
         QVERIFY(w->lxr->text().isEmpty() && w->phone->text().isEmpty());
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->dwmc));
@@ -249,7 +249,7 @@ private slots:
         QVERIFY(browsing());
         QVERIFY(w->dwmc->text().isEmpty());
         QVERIFY(log.writes().isEmpty());
-        QCOMPARE(UnitEditMode, 1);
+        QCOMPARE(w->UnitEditMode, 1);
         QCOMPARE(TestHooks::messageCount(), 0);
     }
 

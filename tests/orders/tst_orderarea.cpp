@@ -187,10 +187,12 @@ private slots:
         QCOMPARE(w->ddado.fieldText("bkdh"), QString("1-2")); // the grid shows the existing line
 
         TestHooks::queueAnswer(platform::Answer::Yes);
+        std::optional<SubscriptionContext::Mode> mode;
+        TestHooks::queueForm([&mode](QDialog *form) { mode = static_cast<TdybkFrm *>(form)->context().mode; });
         w->dyBtn->click();
         QCOMPARE(TestHooks::forms().size(), 1);
         QCOMPARE(TestHooks::forms().first().formClass, QString("TdybkFrm"));
-        QCOMPARE(SubscribeMode, 0);
+        QVERIFY(mode == SubscriptionContext::Mode::NewLine);
 
         // A title the unit has no line for opens at once.
         TestHooks::clear();
@@ -235,10 +237,14 @@ private slots:
         QVERIFY(w->ddado.locate("bkdh", "1-2"));
         TestHooks::clear();
         QString shown;
-        TestHooks::queueForm([&shown](QDialog *form) { shown = static_cast<TdybkFrm *>(form)->PBkmc->Caption(); });
+        std::optional<SubscriptionContext::Mode> mode;
+        TestHooks::queueForm([&shown, &mode](QDialog *form) {
+            shown = static_cast<TdybkFrm *>(form)->PBkmc->Caption();
+            mode = static_cast<TdybkFrm *>(form)->context().mode;
+        });
         w->xgDDBtn->click();
         QCOMPARE(TestHooks::forms().size(), 1);
-        QCOMPARE(SubscribeMode, 1);
+        QVERIFY(mode == SubscriptionContext::Mode::Correction);
         QCOMPARE(w->ADO.fieldText("bkdh"), QString("1-2"));
         QCOMPARE(shown, QString("江城晚报"));
     }

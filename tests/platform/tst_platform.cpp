@@ -5,6 +5,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/TestHooks.h"
 #include "platform/TestMain.h"
+#include "platform/UserAction.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -259,6 +260,37 @@ private slots:
         QTest::mouseClick(&button, Qt::LeftButton);
         QCOMPARE(clicks, 2);
         QCOMPARE(TestHooks::messageCount(), 3);
+    }
+
+    void aHandlerThatFailsEndsAtItsSlot()
+    {
+        // A signal sent from code, not from an event: the failure must not reach the sender.
+        struct Receiver : QObject {
+            QList<int> seen;
+            void pick(int index)
+            {
+                seen << index;
+                if (index == 1)
+                    throw std::runtime_error("表 post 不存在");
+            }
+            void plain() { seen << -1; }
+        };
+        QComboBox box;
+        box.addItems({"甲", "乙", "丙"});
+        Receiver receiver;
+        platform::ConnectAction(&box, &QComboBox::currentIndexChanged, &receiver, &Receiver::pick);
+        platform::ConnectAction(&box, &QComboBox::currentIndexChanged, &receiver, &Receiver::plain);
+        box.setCurrentIndex(1);
+        QCOMPARE(receiver.seen, QList<int>({1, -1})); // the next handler still runs
+        QCOMPARE(TestHooks::messageCount(), 1);
+        QCOMPARE(TestHooks::lastMessage().icon, Icon::Error);
+        QCOMPARE(TestHooks::lastMessage().text, QStringLiteral("表 post 不存在."));
+        box.setCurrentIndex(2);
+        QCOMPARE(receiver.seen, QList<int>({1, -1, 2, -1}));
+        QCOMPARE(TestHooks::messageCount(), 1);
+        QVERIFY(platform::RunAction([] {}));
+        QVERIFY(!platform::RunAction([] { throw 7; }));
+        QCOMPARE(TestHooks::lastMessage().text, QStringLiteral("未知错误."));
     }
 
     void fileDialogsTakeQueuedNames()

@@ -1,4 +1,6 @@
 #include "TestDatabase.h"
+#include "data/Backup.h"
+#include "data/DatabaseLocation.h"
 #include "data/Udm.h"
 #include "platform/TestHooks.h"
 #include "platform/TestMain.h"
@@ -646,6 +648,10 @@ private slots:
         QCOMPARE(RunTavrin(nullptr), 0);
         QCOMPARE(watch.shown, 1);
         QCOMPARE(GP.UserRole, 1);
+        // the day's first login left a copy of the database
+        const QList<BackupEntry> copies = ListBackups(demo.path());
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(copies.first().reason, BackupReason::DailyLogin);
         QCOMPARE(mainWindowsAlive(), 0);
         QVERIFY(dm == nullptr);
     }
@@ -684,6 +690,122 @@ private slots:
         QVERIFY(!successor.waitForFinished(1500));
         successor.kill();
         QVERIFY(successor.waitForFinished(30000));
+    }
+
+    // --help and --version answer with no display at all; a start without one says so in one line
+    // of its own instead of Qt's advice to reinstall.
+    void commandLineWithoutADisplay()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        struct Run {
+            int code = -1;
+            QString out;
+            QString err;
+        };
+        auto run = [&](const QStringList &args) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(QStringLiteral(TAVRIN_EXE), args);
+            Run r;
+            if (!p.waitForFinished(30000)) {
+                p.kill();
+                p.waitForFinished();
+                return r;
+            }
+            r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+            r.out = QString::fromUtf8(p.readAllStandardOutput());
+            r.err = QString::fromUtf8(p.readAllStandardError());
+            return r;
+        };
+        const Run version = run({"--version"});
+        QCOMPARE(version.code, 0);
+        QVERIFY2(QRegularExpression("^Tavrin系统 \\d+\\.\\d+\\.\\d+\n$").match(version.out).hasMatch(),
+                 qPrintable(version.out));
+        const Run help = run({"--help"});
+        QCOMPARE(help.code, 0);
+        QVERIFY2(help.out.contains("--database") && help.out.contains("bkdata --demo"), qPrintable(help.out));
+        const Run plain = run({});
+        QCOMPARE(plain.code, 1);
+        QCOMPARE(plain.err.count('\n'), 1);
+        QVERIFY2(plain.err.contains("图形显示") && !plain.err.contains("Reinstalling"), qPrintable(plain.err));
+        const Run missingValue = run({"--database"});
+        QCOMPARE(missingValue.code, 2);
+        QVERIFY2(missingValue.err.contains("--database"), qPrintable(missingValue.err));
+    }
+
+    void databaseLocationRules()
+    {
+        const QString data = QStringLiteral("/home/u/.local/share");
+        // run from a build or unpacked folder: beside the program
+        for (const QString &dir : {QStringLiteral("/work/tavrin/build/bin"), QStringLiteral("/tmp/unpacked/usr/bin")}) {
+            const DatabaseLocation beside = ChooseDatabaseLocation(dir, QString(), data);
+            QCOMPARE(beside.filePath, dir + "/bkdata.mdb");
+            QVERIFY(beside.serverFile.isEmpty() && !beside.explicitlyNamed);
+        }
+        // installed: the user's data folder
+        for (const QString &dir : {QStringLiteral("/usr/bin"), QStringLiteral("/usr/local/bin/"), QStringLiteral("/opt/tavrin/bin")}) {
+            QVERIFY2(IsInstalledProgramDir(dir), qPrintable(dir));
+            QCOMPARE(ChooseDatabaseLocation(dir, QString(), data).filePath, data + "/tavrin/bkdata.mdb");
+        }
+        // --database names the file (made absolute), or with .ini a server's settings file
+        const DatabaseLocation named = ChooseDatabaseLocation("/usr/bin", "/srv/订单/bk.mdb", data);
+        QCOMPARE(named.filePath, QStringLiteral("/srv/订单/bk.mdb"));
+        QVERIFY(named.explicitlyNamed && named.serverFile.isEmpty());
+        QCOMPARE(ChooseDatabaseLocation("/usr/bin", "rel/bk.mdb", data).filePath, QDir::current().absoluteFilePath("rel/bk.mdb"));
+        const DatabaseLocation server = ChooseDatabaseLocation("/work/b/bin", "/etc/tavrin/desk.INI", data);
+        QCOMPARE(server.serverFile, QStringLiteral("/etc/tavrin/desk.INI"));
+        QCOMPARE(server.filePath, QStringLiteral("/work/b/bin/bkdata.mdb"));
+
+        // the main window's creation step takes the location of the run
+        DatabaseLocation chosen;
+        chosen.filePath = QStringLiteral("/srv/bk.mdb");
+        chosen.serverFile = QStringLiteral("/etc/desk.ini");
+        SetDatabaseLocation(chosen);
+        {
+            TbkMainFrm mainForm;
+            QCOMPARE(GP.DatabasePath, chosen.filePath);
+            QCOMPARE(GP.ServerFile, chosen.serverFile);
+            QCOMPARE(GP.ConnectionText, ConnectionTextFor(chosen.filePath));
+        }
+        SetDatabaseLocation(ChooseDatabaseLocation(QString()));
+        QCOMPARE(CurrentDatabaseLocation().filePath, QDir(QCoreApplication::applicationDirPath()).filePath("bkdata.mdb"));
+    }
+
+    // A missing file: the login keeps its message, and standard error tells where the program looked
+    // and how to make a database there.
+    void aMissingDatabaseIsExplainedOnStandardError()
+    {
+        QTemporaryDir tmp;
+        const QString missing = tmp.filePath("无/bkdata.mdb");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), tmp.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(TAVRIN_EXE), {"--database", missing});
+        QVERIFY(program.waitForStarted());
+        QString err;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                program.waitForReadyRead(100);
+                err += QString::fromUtf8(program.readAllStandardError());
+                return err.contains("bkdata " + missing);
+            },
+            30000));
+        QVERIFY2(err.contains("bkdata --demo " + missing), qPrintable(err));
+        QCOMPARE(program.state(), QProcess::Running); // the login waits
+        program.kill();
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(MissingDatabaseHint(missing).count(missing), 3); // where it looked, and both commands
+        // the login's own message is the one it always had
+        ShownLogin login;
+        GP.DatabasePath = missing;
+        login.chooseRole(RoleOperator);
+        login.pressOk();
+        QCOMPARE(TestHooks::lastMessage().text, kNoFile);
+        QVERIFY(login.stillOpen());
     }
 
 private:
