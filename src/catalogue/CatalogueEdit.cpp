@@ -1,5 +1,7 @@
 #include "catalogue/CatalogueEdit.h"
 
+#include "catalogue/CatalogueImport.h"
+
 #include <exception>
 
 bool HasCurrentEntry(const db::Query *query)
@@ -10,6 +12,15 @@ bool HasCurrentEntry(const db::Query *query)
 bool PostCatalogueChanges(db::Query &query, db::Connection &connection, const QList<CatalogueFieldChange> &changes,
                           QString *error)
 {
+    // The window offers no change of the code; should one come, it must keep the catalogue sortable.
+    for (const CatalogueFieldChange &change : changes) {
+        if (change.field.compare(QLatin1String("bkdh"), Qt::CaseInsensitive) == 0
+            && !IsCatalogueCode(change.value.toString())) {
+            if (error)
+                *error = QStringLiteral("报刊代号“%1”无效(应为以“-”相连的两个整数,如 4-2)").arg(change.value.toString());
+            return false;
+        }
+    }
     bool began = false;
     try {
         for (const CatalogueFieldChange &change : changes)

@@ -1,6 +1,9 @@
 #include "catalogue/CatalogueImport.h"
 
+#include "data/CatalogueCode.h"
 #include "data/Udm.h"
+
+#include <cmath>
 
 namespace {
 
@@ -12,6 +15,17 @@ bool isAsciiLetter(QChar c)
 bool isAsciiDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// A message about one cell: %1 row, %2 column, %3 its header, %4 its content.
+QString cellMessage(const QString &pattern, int row, int column, const QString &header, const QString &cellText)
+{
+    return pattern.arg(row).arg(column).arg(header, cellText);
+}
+
+bool isPrice(const QString &header)
+{
+    return header.compare(QLatin1String("MLLX"), Qt::CaseInsensitive) != 0;
 }
 
 } // namespace
@@ -46,6 +60,21 @@ int FirstBadHeader(const QStringList &headers)
     return -1;
 }
 
+DuplicateHeader FirstDuplicateHeader(const QStringList &headers)
+{
+    for (int second = 1; second < headers.size(); ++second)
+        for (int first = 0; first < second; ++first)
+            if (headers.at(first).compare(headers.at(second), Qt::CaseInsensitive) == 0)
+                return {first, second};
+    return {};
+}
+
+bool IsCatalogueCode(const QString &code)
+{
+    qint64 key = 0;
+    return CatalogueSortKey(code, key) && key <= 2147483647;
+}
+
 QString ImportTargetTable(int catalogueType)
 {
     return catalogueType == 0 ? QStringLiteral("post") : QStringLiteral("nopost");
@@ -59,12 +88,15 @@ QString ImportInsertHead(const QString &table, const QStringList &headers)
 
 QString NumericCellSql(const sheet::CellValue &cell)
 {
+    std::optional<double> number;
     if (cell.isNumber())
-        return sheet::plainNumberText(cell.numberPayload());
-    if (cell.isText())
-        if (const auto number = sheet::typedNumber(cell.textPayload()))
-            return sheet::plainNumberText(*number);
-    return QString();
+        number = cell.numberPayload();
+    else if (cell.isText())
+        number = sheet::typedNumber(cell.textPayload());
+    // NaN and infinities are no numbers a price or a type can be.
+    if (!number || !std::isfinite(*number))
+        return QString();
+    return sheet::plainNumberText(*number);
 }
 
 ImportRowStatements BuildImportRow(const QString &table, const QString &insertHead, const QStringList &headers,
@@ -75,24 +107,35 @@ ImportRowStatements BuildImportRow(const QString &table, const QString &insertHe
     for (int c = 0; c < headers.size(); ++c) {
         const sheet::CellValue cell = cells.value(c);
         const ImportColumnKind kind = ImportColumnKindOf(headers.at(c));
+        const auto refuse = [&](ImportCellFault fault) {
+            row.badColumn = c;
+            row.fault = fault;
+            row.statements.clear();
+            return row;
+        };
         if (kind == ImportColumnKind::Number) {
             if (cell.isEmpty()) {
                 values << QStringLiteral("null");
                 continue;
             }
             const QString number = NumericCellSql(cell);
-            if (number.isEmpty()) {
-                row.badColumn = c;
-                row.statements.clear();
-                return row;
-            }
+            if (number.isEmpty())
+                return refuse(ImportCellFault::NotANumber);
+            if (isPrice(headers.at(c)) && number.toDouble() < 0)
+                return refuse(ImportCellFault::NegativePrice);
             values << number;
             continue;
         }
-        const QString text = cell.toText();
-        if (kind == ImportColumnKind::Code)
-            row.statements << QStringLiteral("delete from ") + table + QStringLiteral(" where bkdh='") + SqlText(text)
+        if (kind == ImportColumnKind::Code) {
+            const QString code = cell.toText().trimmed();
+            if (!IsCatalogueCode(code))
+                return refuse(ImportCellFault::BadCode);
+            row.statements << QStringLiteral("delete from ") + table + QStringLiteral(" where bkdh='") + SqlText(code)
                     + QLatin1Char('\'');
+            values << QLatin1Char('\'') + SqlText(code) + QLatin1Char('\'');
+            continue;
+        }
+        const QString text = cell.toText();
         values << (cell.isEmpty() ? QStringLiteral("null") : QLatin1Char('\'') + SqlText(text) + QLatin1Char('\''));
     }
     row.statements << insertHead + QStringLiteral(" values (") + values.join(QLatin1Char(',')) + QLatin1Char(')');
@@ -108,8 +151,56 @@ QString BadHeaderMessage(int column, const QString &header)
 
 QString NotANumberMessage(int row, int column, const QString &header, const QString &cellText)
 {
-    return QStringLiteral("第%1行第%2列(%3)的内容“%4”不是数字,导入在此行停止,此前各行已经导入...")
-        .arg(row)
-        .arg(column)
-        .arg(header, cellText);
+    return cellMessage(QStringLiteral("第%1行第%2列(%3)的内容“%4”不是数字,导入在此行停止,此前各行已经导入..."), row, column,
+                       header, cellText);
+}
+
+QString DuplicateHeaderMessage(int firstColumn, const QString &firstHeader, int secondColumn,
+                               const QString &secondHeader)
+{
+    return QStringLiteral("第1行第%1列的列名“%2”与第%3列的列名“%4”是同一列,导入在此停止,没有导入任何行...")
+        .arg(firstColumn)
+        .arg(firstHeader)
+        .arg(secondColumn)
+        .arg(secondHeader);
+}
+
+QString NegativePriceMessage(int row, int column, const QString &header, const QString &cellText)
+{
+    return cellMessage(
+        QStringLiteral("第%1行第%2列(%3)的内容“%4”不是有效的价格(价格不能为负数),导入在此行停止,此前各行已经导入..."), row,
+        column, header, cellText);
+}
+
+QString BadCodeMessage(int row, int column, const QString &header, const QString &cellText)
+{
+    return cellMessage(QStringLiteral("第%1行第%2列(%3)的报刊代号“%4”无效(应为以“-”相连的两个整数,如 4-2),"
+                                      "导入在此行停止,此前各行已经导入..."),
+                       row, column, header, cellText);
+}
+
+QString CellTextForMessage(const sheet::CellValue &cell)
+{
+    if (cell.isNumber() && !std::isfinite(cell.numberPayload())) {
+        if (std::isnan(cell.numberPayload()))
+            return QStringLiteral("NaN");
+        return cell.numberPayload() > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
+    }
+    return cell.toText();
+}
+
+QString CellFaultMessage(ImportCellFault fault, int row, int column, const QString &header, const QString &cellText)
+{
+    switch (fault) {
+    case ImportCellFault::NegativePrice: return NegativePriceMessage(row, column, header, cellText);
+    case ImportCellFault::BadCode: return BadCodeMessage(row, column, header, cellText);
+    case ImportCellFault::NotANumber:
+    case ImportCellFault::None: break;
+    }
+    return NotANumberMessage(row, column, header, cellText);
+}
+
+QString ImportStoppedMessage(int row, int importedRows)
+{
+    return QStringLiteral("导入目录在第%1行停止,已导入%2行...").arg(row).arg(importedRows);
 }

@@ -3,10 +3,12 @@
 // columns of the target table; every further row becomes, in one transaction, the delete of the
 // entry with the same code (when the sheet has a BKDH column) and the insert of the row.
 //
-// Column names are matched ignoring letter case but written as the sheet spells them. QNJ, DJ, YJ,
-// JJ, BNJ and MLLX are numeric and go in unquoted; every other column is text, quoted through
-// SqlText(). An empty cell writes null. Nothing from the sheet reaches a statement unless it is a
-// plain column name or a properly quoted text or a number.
+// Column names are matched ignoring letter case but written as the sheet spells them; a header that
+// names a column twice stops the import before any row. QNJ, DJ, YJ, JJ, BNJ and MLLX are numeric and
+// go in unquoted (finite numbers only; the five prices not negative); every other column is text,
+// quoted through SqlText(). A code (BKDH) is trimmed of blanks and must be two whole numbers joined
+// by "-" that the catalogue's sort can convert. An empty cell writes null. Nothing from the sheet
+// reaches a statement unless it is a plain column name or a properly quoted text or a number.
 
 #include "sheet/CellValue.h"
 
@@ -24,25 +26,52 @@ ImportColumnKind ImportColumnKindOf(const QString &header);
 bool IsPlainColumnName(const QString &header);
 // The 0-based position of the first header that is not a plain column name, or -1.
 int FirstBadHeader(const QStringList &headers);
+// The 0-based positions of the first header that names the column of an earlier one (letter case
+// ignored) and of that earlier one, or {-1, -1}.
+struct DuplicateHeader {
+    int first = -1;
+    int second = -1;
+};
+DuplicateHeader FirstDuplicateHeader(const QStringList &headers);
+
+// A catalogue code the catalogue's sort converts: two whole numbers joined by "-" (CatalogueSortKey)
+// whose sort key (first number times 10000 plus the second) is a long integer, at most 2147483647.
+// Blanks around it are not part of it (the caller trims).
+bool IsCatalogueCode(const QString &code);
 
 // "post" for catalogue type 0, "nopost" for every other type.
 QString ImportTargetTable(int catalogueType);
 // "insert into <table> (<headers joined by ",">)".
 QString ImportInsertHead(const QString &table, const QStringList &headers);
 
-// The text a cell goes into a numeric column as: a number in plain decimal notation (also a text
-// that reads as one, such as a csv field), else empty (the cell is not a number).
+// The text a cell goes into a numeric column as: a finite number in plain decimal notation (also a
+// text that reads as one, such as a csv field), else empty (the cell is not a number).
 QString NumericCellSql(const sheet::CellValue &cell);
 
-// The statements of one data row, or the column whose cell is not a number.
+// Why a cell stops the import at its row.
+enum class ImportCellFault { None, NotANumber, NegativePrice, BadCode };
+
+// The statements of one data row, or the cell that stops the import there.
 struct ImportRowStatements {
     QStringList statements; // the delete by code (when there is a code column) and the insert
-    int badColumn = -1;     // 0-based column whose cell is not a number; -1 when the row is sound
+    int badColumn = -1;     // 0-based column of the cell that stops the row; -1 when the row is sound
+    ImportCellFault fault = ImportCellFault::None;
 };
 // `cells` holds the row's cells of columns 1 to headers.size().
 ImportRowStatements BuildImportRow(const QString &table, const QString &insertHead, const QStringList &headers,
                                    const QVector<sheet::CellValue> &cells);
 
-// The messages that stop an import at a row.
-QString BadHeaderMessage(int column, const QString &header);                 // column 1-based
-QString NotANumberMessage(int row, int column, const QString &header, const QString &cellText); // 1-based
+// The messages that stop an import at a row (rows and columns 1-based).
+QString BadHeaderMessage(int column, const QString &header);
+QString DuplicateHeaderMessage(int firstColumn, const QString &firstHeader, int secondColumn,
+                               const QString &secondHeader);
+QString NotANumberMessage(int row, int column, const QString &header, const QString &cellText);
+QString NegativePriceMessage(int row, int column, const QString &header, const QString &cellText);
+QString BadCodeMessage(int row, int column, const QString &header, const QString &cellText);
+// A cell's content as the messages quote it: numbers that are none (NaN, infinities) by their names.
+QString CellTextForMessage(const sheet::CellValue &cell);
+// The message for a row's fault (not None).
+QString CellFaultMessage(ImportCellFault fault, int row, int column, const QString &header, const QString &cellText);
+
+// The closing message of an import that stopped on a failure: where, and how many rows went in.
+QString ImportStoppedMessage(int row, int importedRows);

@@ -300,6 +300,9 @@ void TbkmlFrm::BitBtn2Click()
 
     ImportStopRequested = false;
     m_importing = true;
+    m_currentRow = 0;
+    m_stoppedAtRow = 0;
+    m_importedRows = 0;
     Pansel->setEnabled(false);
     stopBtn->setEnabled(true);
     BitBtn2->setEnabled(false);
@@ -311,6 +314,7 @@ void TbkmlFrm::BitBtn2Click()
         importRows();
     } catch (const std::exception &error) {
         failure = platform::ExceptionMessage(error);
+        m_stoppedAtRow = qMax(m_currentRow, 1);
     }
     cleanUp(failure);
     m_importing = false;
@@ -335,6 +339,7 @@ void TbkmlFrm::importRows()
     PBar->setValue(0);
     const QString head = ImportInsertHead(table, headers);
     const int badHeader = FirstBadHeader(headers);
+    const DuplicateHeader duplicate = FirstDuplicateHeader(headers);
 
     QElapsedTimer labelShown;
     for (int r = 2; r <= rows; ++r) {
@@ -348,22 +353,34 @@ void TbkmlFrm::importRows()
             labelShown.start();
         }
         PBar->setValue(r - 1);
+        m_currentRow = r;
         if (ImportStopRequested)
             break;
         if (badHeader >= 0) {
+            m_stoppedAtRow = 1;
             platform::ShowError(this, BadHeaderMessage(badHeader + 1, headers.at(badHeader)));
+            break;
+        }
+        if (duplicate.first >= 0) {
+            // Both columns would be written, and the code column's delete would take other titles.
+            m_stoppedAtRow = 1;
+            platform::ShowError(this, DuplicateHeaderMessage(duplicate.first + 1, headers.at(duplicate.first),
+                                                             duplicate.second + 1, headers.at(duplicate.second)));
             break;
         }
         const ImportRowStatements row = BuildImportRow(table, head, headers, cells.mid(0, columns));
         if (row.badColumn >= 0) {
-            platform::ShowError(this, NotANumberMessage(r, row.badColumn + 1, headers.at(row.badColumn),
-                                                        cells.at(row.badColumn).toText()));
+            m_stoppedAtRow = r;
+            platform::ShowError(this, CellFaultMessage(row.fault, r, row.badColumn + 1, headers.at(row.badColumn),
+                                                       CellTextForMessage(cells.at(row.badColumn))));
             break;
         }
         if (!ExecSqlBatch(row.statements)) {
+            m_stoppedAtRow = r;
             platform::ShowError(this, GP.LastError);
             break;
         }
+        ++m_importedRows;
         // Twice, so that a click on 停止 is seen before the next row.
         platform::ProcessMessages();
         platform::ProcessMessages();
@@ -395,8 +412,13 @@ void TbkmlFrm::cleanUp(QString failure)
     stopBtn->setEnabled(false);
     Pansel->setEnabled(true);
     BitBtn2->setEnabled(true);
-    // The check of the imported type says how many entries will trouble the desk.
-    platform::ShowInfo(this, QStringLiteral("导入目录完毕...") + ImportCheckNote(mllxBox->ItemIndex()));
+    // Only an import that went through to its end (or to the clerk's 停止) is reported as finished. The
+    // check of the imported type says how many entries will trouble the desk.
+    const QString checkNote = ImportCheckNote(mllxBox->ItemIndex());
+    if (m_stoppedAtRow > 0)
+        platform::ShowHint(this, ImportStoppedMessage(m_stoppedAtRow, m_importedRows) + checkNote);
+    else
+        platform::ShowInfo(this, QStringLiteral("导入目录完毕...") + checkNote);
     PBar->hide();
     lbmsg->clear();
     if (!failure.isEmpty())

@@ -65,6 +65,10 @@ private:
 
     bool m_shownOnce = false;
     bool m_importing = false;
+    // Where the last import stopped on a failure (0: it did not) and how many rows it wrote.
+    int m_currentRow = 0;
+    int m_stoppedAtRow = 0;
+    int m_importedRows = 0;
     bool m_closeAfterImport = false;
 };
 

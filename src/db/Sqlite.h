@@ -6,13 +6,19 @@
 #endif
 #include <sqlite3.h>
 
+#include "db/EngineMessages.h"
+
 #include <QString>
 
 namespace db {
 
+// The engine's message of the last error on `handle`; for the faults a desk meets (locked, read-only,
+// damaged, not this program's file, disk full) a Chinese sentence comes first (EngineMessages.h).
 inline QString engineMessage(sqlite3 *handle)
 {
-    return handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QStringLiteral("database is not open");
+    if (!handle)
+        return QStringLiteral("database is not open");
+    return explainedEngineText(fileEngineFault(handle), QString::fromUtf8(sqlite3_errmsg(handle)));
 }
 
 // A prepared statement that finalizes itself.

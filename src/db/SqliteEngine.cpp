@@ -100,8 +100,10 @@ public:
     void setBulkWriting(bool on) override
     {
         run(on ? "pragma synchronous=NORMAL" : "pragma synchronous=FULL");
+        // Flush what the bulk wrote. A passive checkpoint waits for nobody: when another program holds
+        // the database, the clerk has waited for it once already (the failed write) and not again here.
         if (!on && m_bulkWriting)
-            run("pragma wal_checkpoint(FULL)"); // flush what the bulk wrote
+            run("pragma wal_checkpoint(PASSIVE)");
         m_bulkWriting = on;
     }
 

@@ -168,7 +168,14 @@ QString TbkMainFrm::currentTabCaption() const
 int TbkMainFrm::LoadCatalogue(const QString &filter)
 {
     ds.setDataSet(nullptr);
-    return OpenQuery(CatalogueStatement(currentTab(), filter), ADO);
+    const int rows = OpenQuery(CatalogueStatement(currentTab(), filter), ADO);
+    if (rows >= 0)
+        return rows;
+    const QString failure = GP.LastError;
+    const int listed = OpenQuery(TolerantCatalogueStatement(currentTab(), filter), ADO);
+    if (listed < 0)
+        GP.LastError = failure;
+    return listed;
 }
 
 void TbkMainFrm::FTabChange()

@@ -9,9 +9,7 @@ QString CatalogueTable(int tab)
     return tab == 0 ? QStringLiteral("post") : QStringLiteral("nopost");
 }
 
-} // namespace
-
-QString CatalogueStatement(int tab, const QString &filter)
+QString catalogueSelect(int tab, const QString &filter)
 {
     QString clause;
     if (tab == 0) {
@@ -22,9 +20,30 @@ QString CatalogueStatement(int tab, const QString &filter)
         if (!filter.isEmpty())
             clause += QStringLiteral(" and ") + filter.mid(4);
     }
-    return QStringLiteral("select * from ") + CatalogueTable(tab) + clause
-        + QStringLiteral(" order by  clng(mid(bkdh,1,instr(bkdh,'-')-1))*10000"
-                         "+clng(mid(bkdh,instr(bkdh,'-')+1,len(bkdh)-instr(bkdh,'-')+1)) ");
+    return QStringLiteral("select * from ") + CatalogueTable(tab) + clause;
+}
+
+const QString CodeSortKey = QStringLiteral("clng(mid(bkdh,1,instr(bkdh,'-')-1))*10000"
+                                           "+clng(mid(bkdh,instr(bkdh,'-')+1,len(bkdh)-instr(bkdh,'-')+1))");
+
+} // namespace
+
+QString CatalogueStatement(int tab, const QString &filter)
+{
+    return catalogueSelect(tab, filter) + QStringLiteral(" order by  ") + CodeSortKey + QLatin1Char(' ');
+}
+
+QString TolerantCatalogueStatement(int tab, const QString &filter)
+{
+    // Only codes of ASCII digits around one hyphen, at most nine digits on either side, reach the
+    // conversions: with every digit taken out, such a code is the hyphen alone. Written with replace,
+    // instr and len only, so every engine runs it.
+    QString digitsRemoved = QStringLiteral("bkdh");
+    for (char digit = '0'; digit <= '9'; ++digit)
+        digitsRemoved = QStringLiteral("replace(%1,'%2','')").arg(digitsRemoved).arg(QLatin1Char(digit));
+    return catalogueSelect(tab, filter) + QStringLiteral(" order by case when ") + digitsRemoved
+        + QStringLiteral("='-' and instr(bkdh,'-') between 2 and 10 and len(bkdh)-instr(bkdh,'-') between 1 and 9 then ")
+        + CodeSortKey + QStringLiteral(" else 9223372036854775807 end, bkdh");
 }
 
 QString CodeCondition(const QString &code)

@@ -9,6 +9,9 @@
 // The catalogue of `tab`, filtered by `filter` (a run of conditions, or empty), sorted by the two
 // numbers of the code: the first times 10000 plus the second.
 QString CatalogueStatement(int tab, const QString &filter);
+// The same rows when the statement above fails on a malformed code (the conversions refuse it): well-
+// formed codes in the same order, the others after them by their text. One bad entry hides no other.
+QString TolerantCatalogueStatement(int tab, const QString &filter);
 
 // The search conditions.
 QString CodeCondition(const QString &code);   // the exact code

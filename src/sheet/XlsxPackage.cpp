@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QXmlStreamReader>
 #include <QtEndian>
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -19,40 +20,89 @@ namespace sheet {
 namespace {
 
 // Unpacked parts beyond this are refused: protects against archives that inflate to
-// many times their size.
-constexpr quint64 kMaxUnpacked = 512ull * 1024 * 1024;
+// many times their size. A package unpacks to at most 32 times its size (real packages
+// stay far below: sheet XML packs about ten to one), but small packages may always
+// unpack to 32 MB and none beyond 512 MB. The reader holds about three copies of the
+// unpacked parts, so a file under 1 MB never makes it hold more than about 100 MB.
+constexpr quint64 kLeastUnpackedLimit = 32ull * 1024 * 1024;
+constexpr quint64 kMostUnpackedLimit = 512ull * 1024 * 1024;
+constexpr quint64 kUnpackedPerPackedByte = 32;
 // Deflate unpacks at most about 1032 bytes from one.
 constexpr quint64 kMaxDeflateRatio = 1032;
 
 quint16 le16(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint16>(b.constData() + at); }
 quint32 le32(const QByteArray &b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); }
 
-// Sum of the unpacked sizes that the archive's central directory declares; 0 when the
-// directory cannot be found (reading the archive then fails). A part declaring more
-// than deflate can unpack from its packed size counts as too large: its size field is
-// damaged or made up.
-quint64 declaredUnpackedSize(const QByteArray &zip)
+quint64 unpackedLimit(qsizetype fileSize)
+{
+    return std::clamp<quint64>(quint64(fileSize) * kUnpackedPerPackedByte, kLeastUnpackedLimit, kMostUnpackedLimit);
+}
+
+[[noreturn]] void damagedSize(const QString &what)
+{
+    throw SheetError(QStringLiteral("压缩包的大小信息有误（%1）").arg(what));
+}
+
+// Every size and position that the archive's end record, central directory and local
+// headers declare is checked against the file itself before liborcus reads any of them
+// (it sets aside as much memory as a size declares). A part must lie inside the file
+// before the central directory, declare in its local header what the directory declares
+// (or nothing, when a data descriptor follows it), and not claim to unpack to more than
+// deflate can make of its packed size; all parts together must stay under the limit.
+// Zip64 archives (sizes of 0xFFFFFFFF) are not packages of any program we read. Without
+// an end record nothing is checked here: liborcus refuses such a file before reading.
+void checkDeclaredSizes(const QByteArray &zip)
 {
     const qsizetype floor = std::max<qsizetype>(0, zip.size() - 65557);
     for (qsizetype end = zip.size() - 22; end >= floor; --end) {
         if (le32(zip, end) != 0x06054b50)
             continue;
+        const quint16 countHere = le16(zip, end + 8);
         const quint16 count = le16(zip, end + 10);
-        qsizetype at = le32(zip, end + 16);
+        const quint64 directorySize = le32(zip, end + 12);
+        const quint64 directoryStart = le32(zip, end + 16);
+        if (count == 0xFFFF || countHere == 0xFFFF || directorySize == 0xFFFFFFFFu || directoryStart == 0xFFFFFFFFu)
+            damagedSize(QStringLiteral("ZIP64"));
+        const quint64 directoryEnd = directoryStart + directorySize;
+        if (directoryEnd > quint64(end))
+            damagedSize(QStringLiteral("目录超出文件"));
+        // Every entry the directory holds is checked, however a reader counts them: the two counts
+        // of the end record and the entries that fill the directory must all agree.
+        if (countHere != count)
+            damagedSize(QStringLiteral("目录项数"));
         quint64 total = 0;
-        for (quint16 i = 0; i < count; ++i) {
-            if (at < 0 || at + 46 > zip.size() || le32(zip, at) != 0x02014b50)
-                return total;
+        qsizetype at = qsizetype(directoryStart);
+        int i = 0;
+        for (; quint64(at) < directoryEnd; ++i) {
+            if (quint64(at) + 46 > directoryEnd || le32(zip, at) != 0x02014b50)
+                damagedSize(QStringLiteral("目录项%1").arg(i + 1));
+            const quint16 flags = le16(zip, at + 8);
             const quint64 packed = le32(zip, at + 20);
             const quint64 unpacked = le32(zip, at + 24);
+            const quint64 local = le32(zip, at + 42);
+            if (packed == 0xFFFFFFFFu || unpacked == 0xFFFFFFFFu || local == 0xFFFFFFFFu)
+                damagedSize(QStringLiteral("ZIP64"));
             if (unpacked > packed * kMaxDeflateRatio + 1024)
-                return ~quint64(0);
+                throw SheetError(QStringLiteral("压缩包解开后过大"));
+            if (local + 30 > directoryStart || le32(zip, qsizetype(local)) != 0x04034b50)
+                damagedSize(QStringLiteral("部件%1的位置").arg(i + 1));
+            const quint64 dataStart = local + 30 + le16(zip, qsizetype(local) + 26) + le16(zip, qsizetype(local) + 28);
+            if (dataStart + packed > directoryStart)
+                damagedSize(QStringLiteral("部件%1的压缩大小").arg(i + 1));
+            const quint64 localPacked = le32(zip, qsizetype(local) + 18);
+            const quint64 localUnpacked = le32(zip, qsizetype(local) + 22);
+            const bool described = (flags & 0x0008) && localPacked == 0 && localUnpacked == 0;
+            if (!described && (localPacked != packed || localUnpacked != unpacked))
+                damagedSize(QStringLiteral("部件%1的本地头").arg(i + 1));
             total += unpacked;
             at += 46 + le16(zip, at + 28) + le16(zip, at + 30) + le16(zip, at + 32);
         }
-        return total;
+        if (quint64(at) != directoryEnd || i != count)
+            damagedSize(QStringLiteral("目录项数"));
+        if (total > unpackedLimit(zip.size()))
+            throw SheetError(QStringLiteral("压缩包解开后过大"));
+        return;
     }
-    return 0;
 }
 
 quint32 crc32(const QByteArray &data)
@@ -278,11 +328,58 @@ bool characterReferencesValid(const QByteArray &xml)
     return true;
 }
 
+// Column ranges and repeats make liborcus loop once per column, row or cell they cover, so they
+// must stay inside the grid (16384 columns, 1048576 rows), and the cells holding a value that the
+// repeats make must stay countable: a few bytes of XML could otherwise keep it busy for minutes.
+class GridSpans {
+public:
+    explicit GridSpans(const QString &part) : m_part(part) {}
+
+    void check(const QXmlStreamReader &xml)
+    {
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const QStringView name = xml.qualifiedName();
+        if (name == QLatin1String("col") || name.endsWith(QLatin1String(":col"))) {
+            within(attributes.value(QLatin1String("min")), kColumns);
+            within(attributes.value(QLatin1String("max")), kColumns);
+        }
+        const qint64 columns = within(attributes.value(QLatin1String("table:number-columns-repeated")), kColumns);
+        const qint64 rows = within(attributes.value(QLatin1String("table:number-rows-repeated")), kRows);
+        if (name == QLatin1String("table:table-row"))
+            m_rowRepeat = rows;
+        else if (name == QLatin1String("table:table-cell") && attributes.hasAttribute(QLatin1String("office:value-type"))) {
+            m_filledCells += m_rowRepeat * columns;
+            if (m_filledCells > kFilledCells)
+                throw SheetError(QStringLiteral("部件“%1”中重复的单元格过多").arg(m_part));
+        }
+    }
+
+private:
+    static constexpr qint64 kColumns = 16384;
+    static constexpr qint64 kRows = 1048576;
+    static constexpr qint64 kFilledCells = 1000000;
+
+    // The number an attribute holds (1 when it is absent), refused beyond `most`.
+    qint64 within(QStringView text, qint64 most) const
+    {
+        if (text.isEmpty())
+            return 1;
+        bool ok = false;
+        const qint64 n = text.toLongLong(&ok);
+        if (!ok || n < 0 || n > most)
+            throw SheetError(QStringLiteral("部件“%1”中的行列数超出表格范围（%2）").arg(m_part, text));
+        return n;
+    }
+
+    QString m_part;
+    qint64 m_rowRepeat = 1;
+    qint64 m_filledCells = 0;
+};
+
 // The parts of a package, each checked.
 QList<QPair<QByteArray, QByteArray>> checkedParts(const QByteArray &file)
 {
-    if (declaredUnpackedSize(file) > kMaxUnpacked)
-        throw SheetError(QStringLiteral("压缩包解开后过大"));
+    checkDeclaredSizes(file);
     QList<QPair<QByteArray, QByteArray>> parts;
     try {
         orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t *>(file.constData()), size_t(file.size()));
@@ -316,8 +413,10 @@ QList<QPair<QByteArray, QByteArray>> checkedParts(const QByteArray &file)
         // well-formed parts reach it.
         QXmlStreamReader xml(data);
         xml.setNamespaceProcessing(false);
+        GridSpans spans(part);
         while (!xml.atEnd())
-            xml.readNext();
+            if (xml.readNext() == QXmlStreamReader::StartElement)
+                spans.check(xml);
         if (xml.hasError())
             throw SheetError(QStringLiteral("部件“%1”不是完整的XML（%2）").arg(part, xml.errorString()));
     }

@@ -2,6 +2,7 @@
 
 #include "calendar/DateTable.h"
 #include "calendar/IrregularIssues.h"
+#include "data/DatabaseCheck.h"
 #include "data/Udm.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
@@ -179,6 +180,13 @@ void Tloginfrm::BitBtn1Click()
 
     setButtonsEnabled(false);
     platform::ProcessMessages();
+    // Opening for work writes to the file: an empty, foreign or damaged file is refused before that.
+    const DatabaseFileCheck check = CheckDatabaseFile(GP.ConnectionText);
+    if (!check.ok) {
+        platform::ShowPrompt(this, QStringLiteral("连接数据库失败->") + check.failure);
+        setButtonsEnabled(true);
+        return;
+    }
     try {
         if (!OpenDatabaseAtLogin(this)) {
             setButtonsEnabled(true);

@@ -9,6 +9,8 @@
 
 #include <QtTest>
 
+#include <limits>
+
 class ImportStatementsTest : public QObject {
     Q_OBJECT
 
@@ -43,10 +45,10 @@ private slots:
         const QString head = ImportInsertHead("post", headers);
         QCOMPARE(head, QString("insert into post (bkmc,Bkdh,qnj,Mllx,Dj,yJ,jj,bNJ,kq)"));
         const ImportRowStatements row = BuildImportRow(
-            "post", head, headers, {T("名"), T("3-4"), N(1.5), N(0), N(12.25), N(100000), N(-3), N(7), T("月刊")});
+            "post", head, headers, {T("名"), T("3-4"), N(1.5), N(0), N(12.25), N(100000), N(3), N(7), T("月刊")});
         QCOMPARE(row.statements,
                  QStringList({"delete from post where bkdh='3-4'",
-                              head + " values ('名','3-4',1.5,0,12.25,100000,-3,7,'月刊')"}));
+                              head + " values ('名','3-4',1.5,0,12.25,100000,3,7,'月刊')"}));
     }
 
     void emptyCellsWriteNullButAnEmptyTextIsAText()
@@ -68,11 +70,16 @@ private slots:
 
     void quotesInTextsAreDoubled()
     {
-        const QStringList headers = {"BKDH", "BKMC"};
+        const QStringList headers = {"BKDH", "BKMC", "BZ"};
         const ImportRowStatements row =
-            BuildImportRow("post", "H", headers, {T("1-'2"), T("O'Neil said \"it's\"")});
-        QCOMPARE(row.statements, QStringList({"delete from post where bkdh='1-''2'",
-                                              "H values ('1-''2','O''Neil said \"it''s\"')"}));
+            BuildImportRow("post", "H", headers, {T("1-2"), T("O'Neil said \"it's\""), T("'); drop table post;--")});
+        QCOMPARE(row.statements, QStringList({"delete from post where bkdh='1-2'",
+                                              "H values ('1-2','O''Neil said \"it''s\"','''); drop table post;--')"}));
+        // A quote in a code makes no code at all: the row is refused.
+        const ImportRowStatements quoted = BuildImportRow("post", "H", headers, {T("1-'2"), T("x"), E()});
+        QCOMPARE(quoted.fault, ImportCellFault::BadCode);
+        QCOMPARE(quoted.badColumn, 0);
+        QVERIFY(quoted.statements.isEmpty());
     }
 
     void numericColumnsTakeNumbersOnly()
@@ -96,6 +103,77 @@ private slots:
         QVERIFY(bad.statements.isEmpty());
         QCOMPARE(BuildImportRow("post", "H", headers, {T("1-1"), T("甲"), T("8"), N(1)}).statements.last(),
                  QString("H values ('1-1','甲',8,1)"));
+    }
+
+    // Prices are finite numbers, not negative; NaN and infinities are no numbers at all.
+    void pricesAreFiniteAndNotNegative()
+    {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        for (double v : {nan, inf, -inf})
+            QCOMPARE(NumericCellSql(N(v)), QString());
+        for (const char *text : {"nan", "NaN", "inf", "-inf", "Infinity", "1e999"})
+            QVERIFY2(NumericCellSql(T(QString::fromLatin1(text))).isEmpty(), text);
+
+        const QStringList headers = {"BKDH", "QNJ", "DJ", "YJ", "JJ", "BNJ", "MLLX"};
+        const QVector<sheet::CellValue> sound = {T("1-1"), N(120), N(10), N(0), E(), N(60), N(1)};
+        QCOMPARE(BuildImportRow("post", "H", headers, sound).statements.last(), QString("H values ('1-1',120,10,0,null,60,1)"));
+        const QList<QPair<sheet::CellValue, ImportCellFault>> refused = {
+            {N(nan), ImportCellFault::NotANumber},     {N(inf), ImportCellFault::NotANumber},
+            {N(-inf), ImportCellFault::NotANumber},    {N(-5), ImportCellFault::NegativePrice},
+            {T("-5"), ImportCellFault::NegativePrice}, {N(-0.01), ImportCellFault::NegativePrice}};
+        for (int column = 1; column <= 5; ++column) {
+            for (const auto &[value, fault] : refused) {
+                QVector<sheet::CellValue> cells = sound;
+                cells[column] = value;
+                const ImportRowStatements row = BuildImportRow("post", "H", headers, cells);
+                QCOMPARE(row.fault, fault);
+                QCOMPARE(row.badColumn, column);
+                QVERIFY(row.statements.isEmpty());
+            }
+        }
+        QCOMPARE(NegativePriceMessage(3, 2, "QNJ", "-5"),
+                 QString("第3行第2列(QNJ)的内容“-5”不是有效的价格(价格不能为负数),导入在此行停止,此前各行已经导入..."));
+        QCOMPARE(CellFaultMessage(ImportCellFault::NotANumber, 3, 2, "QNJ", "nan"), NotANumberMessage(3, 2, "QNJ", "nan"));
+    }
+
+    // A code is two whole numbers joined by "-" that the catalogue's sort converts; blanks around it go.
+    void codesAreTwoWholeNumbers()
+    {
+        for (const char *good : {"1-1", "0-0", "4-2", "801-10", "214748-3647", "01-007"})
+            QVERIFY2(IsCatalogueCode(QString::fromLatin1(good)), good);
+        for (const char *bad : {"", "ABC", "A-B", "１-１", "1'-1", "99999999999-1", "1-99999999999", "1-1-1", "-1", "1-",
+                                "1--1", "+1-1", "1-+1", " 1-1", "1-1 ", "1 -1", "1.5-1", "214748-3648", "1-2147483648"})
+            QVERIFY2(!IsCatalogueCode(QString::fromUtf8(bad)), bad);
+
+        const QStringList headers = {"BKDH", "BKMC"};
+        QCOMPARE(BuildImportRow("post", "H", headers, {T(" 1-1 "), T("甲")}).statements,
+                 QStringList({"delete from post where bkdh='1-1'", "H values ('1-1','甲')"}));
+        QCOMPARE(BuildImportRow("post", "H", headers, {T("1-1\t"), T("甲")}).statements.first(),
+                 QString("delete from post where bkdh='1-1'"));
+        for (const char *bad : {"ABC", "A-B", "１-１", "1'-1", "99999999999-1"}) {
+            const ImportRowStatements row = BuildImportRow("post", "H", headers, {T(QString::fromUtf8(bad)), T("甲")});
+            QCOMPARE(row.fault, ImportCellFault::BadCode);
+            QCOMPARE(row.badColumn, 0);
+            QVERIFY(row.statements.isEmpty());
+        }
+        QCOMPARE(BuildImportRow("post", "H", headers, {E(), T("甲")}).fault, ImportCellFault::BadCode);
+        QCOMPARE(BadCodeMessage(7, 1, "BKDH", "A-B"),
+                 QString("第7行第1列(BKDH)的报刊代号“A-B”无效(应为以“-”相连的两个整数,如 4-2),导入在此行停止,此前各行已经导入..."));
+    }
+
+    void aColumnNamedTwiceIsFound()
+    {
+        QCOMPARE(FirstDuplicateHeader({"BKDH", "BKMC", "QNJ"}).first, -1);
+        const DuplicateHeader twice = FirstDuplicateHeader({"BKDH", "BKMC", "QNJ", "bkmc2", "bkdh"});
+        QCOMPARE(twice.first, 0);
+        QCOMPARE(twice.second, 4);
+        const DuplicateHeader qnj = FirstDuplicateHeader({"BKDH", "qnj", "BKMC", "QNJ", "bkdh"});
+        QCOMPARE(qnj.first, 1);
+        QCOMPARE(qnj.second, 3);
+        QCOMPARE(DuplicateHeaderMessage(1, "BKDH", 5, "bkdh"),
+                 QString("第1行第1列的列名“BKDH”与第5列的列名“bkdh”是同一列,导入在此停止,没有导入任何行..."));
+        QCOMPARE(ImportStoppedMessage(3086, 3084), QString("导入目录在第3086行停止,已导入3084行..."));
     }
 
     void onlyPlainColumnNamesPass()

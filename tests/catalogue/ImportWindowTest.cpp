@@ -6,8 +6,10 @@
 #include "CatalogueTests.h"
 #include "TestDatabase.h"
 
-#include "ReadOnlyFolder.h"
+#include "ReadOnlyPath.h"
 #include "calendar/IssueCount.h"
+#include "catalogue/CatalogueEdit.h"
+#include "catalogue/CatalogueImport.h"
 #include "catalogue/UbkmlFrm.h"
 #include "data/Backup.h"
 #include "data/Udm.h"
@@ -24,6 +26,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include <cmath>
+#include <limits>
+#include <sqlite3.h>
 
 #include <memory>
 
@@ -340,7 +346,7 @@ private slots:
     {
         QVERIFY(ExecSql("insert into post (bkdh,bkmc) values ('1-3','原有')"));
         TbkmlFrm *w = open();
-        // Row 4 has no code: the table refuses it, and its delete is rolled back with it.
+        // Row 4 has no code: it is refused before anything of it is written.
         ChooseFile(*w, book("fail.xls", {Entry("1-1", "甲", 12), Entry("1-2", "乙", 12),
                                          {E(), T("无代号"), T("月刊"), N(1), N(1), N(1)}, Entry("1-3", "丙", 12)}));
         w->mllxBox->setItemIndex(0);
@@ -350,14 +356,16 @@ private slots:
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown.at(0).caption, QString("错误信息"));
         QCOMPARE(shown.at(0).icon, Icon::Error);
-        QVERIFY2(shown.at(0).text.startsWith("提交失败->"), qPrintable(shown.at(0).text));
-        QCOMPARE(shown.at(1).text, QString("导入目录完毕...\n目录检查：本目录有3个条目有问题（其中0个仅为警告），请用“目录检查”查看..."));
+        QCOMPARE(shown.at(0).text, QString("第4行第1列(BKDH)的报刊代号“”无效(应为以“-”相连的两个整数,如 4-2),导入在此行停止,此前各行已经导入..."));
+        // The closing message says where the import stopped, never that it finished.
+        QCOMPARE(shown.at(1).text, QString("导入目录在第4行停止,已导入2行...\n目录检查：本目录有3个条目有问题（其中0个仅为警告），请用“目录检查”查看..."));
         QCOMPARE(Rows("select bkdh,bkmc from post order by bkdh"), QStringList({"1-1|甲", "1-2|乙", "1-3|原有"}));
         verifyCleanedUp(w);
 
         // A column the table lacks fails the first row: the entry with that code is not lost.
         ImportFile(*w, book("nocolumn.xls", {{T("1-3"), T("新名"), T("x")}}, {"BKDH", "BKMC", "NOSUCH"}), 0);
         QVERIFY(TestHooks::messages().at(TestHooks::messageCount() - 2).text.startsWith("提交失败->"));
+        QVERIFY(TestHooks::lastMessage().text.startsWith("导入目录在第2行停止,已导入0行...\n"));
         QCOMPARE(Rows("select bkmc from post where bkdh='1-3'"), QStringList({"原有"}));
     }
 
@@ -371,7 +379,7 @@ private slots:
         TestHooks::clear();
         w->BitBtn2Click();
         QCOMPARE(Shown(), QStringList({"错误信息:第4行第4列(QNJ)的内容“三十元”不是数字,导入在此行停止,此前各行已经导入...",
-                                       "信息:导入目录完毕...\n目录检查：本目录有1个条目有问题（其中0个仅为警告），请用“目录检查”查看..."}));
+                                       "提示信息:导入目录在第4行停止,已导入2行...\n目录检查：本目录有1个条目有问题（其中0个仅为警告），请用“目录检查”查看..."}));
         QCOMPARE(Rows("select bkdh,bkmc,qnj from nopost order by bkdh"),
                  QStringList({"2-1|甲|12", "2-2|乙|24", "2-3|原有|30"}));
         verifyCleanedUp(w);
@@ -391,7 +399,7 @@ private slots:
         TestHooks::clear();
         w->BitBtn2Click();
         QCOMPARE(Shown(), QStringList({"错误信息:第1行第3列的列名“qnj) values (1);--”不是有效的列名(只能由字母、数字和下划线组成),导入在此停止...",
-                                       "信息:导入目录完毕...\n目录检查：本目录有1个条目有问题（其中0个仅为警告），请用“目录检查”查看..."}));
+                                       "提示信息:导入目录在第1行停止,已导入0行...\n目录检查：本目录有1个条目有问题（其中0个仅为警告），请用“目录检查”查看..."}));
         QCOMPARE(Rows("select bkdh,bkmc from post"), QStringList({"1-1|原有"}));
         verifyCleanedUp(w);
     }
@@ -425,7 +433,7 @@ private slots:
     void anUnwritableBackupFolderStopsTheImport()
     {
         QVERIFY(ExecSql("insert into post (bkdh,bkmc,qnj) values ('1-1','原有',10)"));
-        ReadOnlyFolder readOnly(BackupFolder(m_db->path()));
+        ReadOnlyPath readOnly(BackupFolder(m_db->path()));
         if (!readOnly.ok())
             QSKIP("this machine cannot make a folder read-only for this user");
         TbkmlFrm *w = open();
@@ -438,6 +446,132 @@ private slots:
         QCOMPARE(Rows("select bkdh,bkmc from post"), QStringList({"1-1|原有"}));
         QVERIFY(w->BitBtn2->isEnabled());
         QVERIFY(w->Pansel->isEnabled());
+    }
+
+    // A header naming BKDH twice once deleted 35-1 and 1-1 and inserted only 35-1.
+    void aColumnNamedTwiceStopsBeforeAnyRow()
+    {
+        QVERIFY(ExecSql("insert into post (bkdh,bkmc) values ('35-1','三十五')"));
+        QVERIFY(ExecSql("insert into post (bkdh,bkmc) values ('1-1','一')"));
+        TbkmlFrm *w = open();
+        ChooseFile(*w, book("twice.xls", {{T("35-1"), T("新"), N(5), T("1-1")}}, {"BKDH", "BKMC", "QNJ", "bkdh"}));
+        w->mllxBox->setItemIndex(0);
+        TestHooks::clear();
+        w->BitBtn2Click();
+        const QStringList shown = Shown();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown.at(0), QString("错误信息:第1行第1列的列名“BKDH”与第4列的列名“bkdh”是同一列,导入在此停止,没有导入任何行..."));
+        QVERIFY2(shown.at(1).startsWith("提示信息:导入目录在第1行停止,已导入0行...\n"), qPrintable(shown.at(1)));
+        QCOMPARE(Rows("select bkdh,bkmc from post order by bkdh"), QStringList({"1-1|一", "35-1|三十五"}));
+        verifyCleanedUp(w);
+    }
+
+    // Malformed codes stop the import at their row; blanks around a code do not make a second entry.
+    void malformedCodesAreRefusedAndCodesTrimmed()
+    {
+        QVERIFY(ExecSql("insert into post (bkdh,bkmc) values ('1-1','旧')"));
+        TbkmlFrm *w = open();
+        ImportFile(*w, book("trim.xls", {Entry("1-1 ", "新", 12, 0), Entry(" 1-2", "乙", 12, 0)}), 0);
+        QVERIFY(TestHooks::lastMessage().text.startsWith("导入目录完毕...\n"));
+        QCOMPARE(Rows("select bkdh,bkmc from post order by bkdh"), QStringList({"1-1|新", "1-2|乙"}));
+
+        for (const QString &bad : {QString("ABC"), QString("A-B"), QString("１-１"), QString("1'-1"), QString("99999999999-1")}) {
+            ChooseFile(*w, book("bad.xls", {Entry("2-1", "丙", 12, 0), Entry(bad, "坏", 12, 0), Entry("2-2", "丁", 12, 0)}));
+            w->mllxBox->setItemIndex(0);
+            TestHooks::clear();
+            w->BitBtn2Click();
+            const QStringList shown = Shown();
+            QCOMPARE(shown.size(), 2);
+            QCOMPARE(shown.at(0), "错误信息:" + BadCodeMessage(3, 1, "BKDH", bad));
+            QVERIFY2(shown.at(1).startsWith("提示信息:导入目录在第3行停止,已导入1行...\n"), qPrintable(shown.at(1)));
+            QCOMPARE(CountRows("select * from post where bkdh not in ('1-1','1-2','2-1')"), 0);
+        }
+    }
+
+    // A correction of an entry cannot give it a code the catalogue's sort refuses either.
+    void aCorrectionCannotMakeAMalformedCode()
+    {
+        QVERIFY(ExecSql("insert into post (bkdh,bkmc) values ('5-1','甲')"));
+        db::Query entry;
+        QCOMPARE(OpenQuery("select * from post", entry), 1);
+        QString error;
+        QVERIFY(!PostCatalogueChanges(entry, dm->ADOConnection, {{"bkdh", QString("A-B")}}, &error));
+        QCOMPARE(error, QString("报刊代号“A-B”无效(应为以“-”相连的两个整数,如 4-2)"));
+        QVERIFY(PostCatalogueChanges(entry, dm->ADOConnection, {{"bkdh", QString("5-2")}}, &error));
+        QCOMPARE(Rows("select bkdh,bkmc from post"), QStringList({"5-2|甲"}));
+    }
+
+    // An .xls number cell holding NaN or an infinity, or a negative price, stops the import at its row.
+    void nonFiniteAndNegativePricesStopTheImport()
+    {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        TbkmlFrm *w = open();
+        const double placeholder = 12345.678;
+        for (double price : {nan, inf, -inf, -5.0}) {
+            QVERIFY(ExecSql("delete from post"));
+            // Our writer keeps to finite numbers: the price cell's eight bytes are put into the file.
+            const QString path = book("price.xls", {Entry("3-1", "甲", 12, 0),
+                                                    {T("3-2"), T("乙"), T("月刊"), N(placeholder), N(1), N(0)}});
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QByteArray bytes = file.readAll();
+            const QByteArray from(reinterpret_cast<const char *>(&placeholder), 8);
+            const qsizetype at = bytes.indexOf(from);
+            QVERIFY(at >= 0);
+            bytes.replace(at, 8, QByteArray(reinterpret_cast<const char *>(&price), 8));
+            file.seek(0);
+            file.write(bytes);
+            file.close();
+            ChooseFile(*w, path);
+            w->mllxBox->setItemIndex(0);
+            TestHooks::clear();
+            w->BitBtn2Click();
+            const QStringList shown = Shown();
+            QCOMPARE(shown.size(), 2);
+            const QString text = std::isnan(price) ? "NaN" : price == inf ? "Infinity" : price == -inf ? "-Infinity" : "-5";
+            QCOMPARE(shown.at(0), "错误信息:" + (price < 0 && std::isfinite(price) ? NegativePriceMessage(3, 4, "QNJ", text)
+                                                                                  : NotANumberMessage(3, 4, "QNJ", text)));
+            QVERIFY2(shown.at(1).startsWith("提示信息:导入目录在第3行停止,已导入1行...\n"), qPrintable(shown.at(1)));
+            QCOMPARE(Rows("select bkdh,qnj from post"), QStringList({"3-1|12"}));
+        }
+    }
+
+    // Another program holds the database: the row's write waits once, fails, and the import says it
+    // stopped; the closing checkpoint does not wait a second time.
+    void aLockedDatabaseStopsTheImportAfterOneWait()
+    {
+        TbkmlFrm *w = open();
+        ChooseFile(*w, book("locked.xls", {Entry("4-1", "甲", 12, 0), Entry("4-2", "乙", 12, 0)}));
+        w->mllxBox->setItemIndex(0);
+
+        db::Connection other;
+        other.setConnectionString(GP.ConnectionText);
+        other.open();
+        other.execute("begin immediate");
+        struct Waits {
+            int events = 0;
+        } waits;
+        sqlite3_busy_handler(
+            dm->ADOConnection.handle(),
+            [](void *context, int count) {
+                if (count == 0)
+                    ++static_cast<Waits *>(context)->events;
+                return count < 3 ? 1 : 0;
+            },
+            &waits);
+
+        TestHooks::clear();
+        w->BitBtn2Click();
+        other.rollbackTrans();
+        const QStringList shown = Shown();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown.at(0), QString("错误信息:提交失败->数据库正被其他程序使用(已锁定),请稍后再试（database is locked）"));
+        QVERIFY2(shown.at(1).startsWith("提示信息:导入目录在第2行停止,已导入0行...\n"), qPrintable(shown.at(1)));
+        QCOMPARE(waits.events, 1);
+        QCOMPARE(CountRows("select * from post"), 0);
+        verifyCleanedUp(w);
+        sqlite3_busy_timeout(dm->ADOConnection.handle(), 5000);
     }
 
     void closeQueryQuitsTheApplication()

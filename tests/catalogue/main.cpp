@@ -14,5 +14,6 @@ int main(int argc, char **argv)
     failures += runEditWindowTest(argc, argv);
     failures += runCatalogueCheckTest(argc, argv);
     failures += runRegisterWindowTest(argc, argv);
+    failures += runImportKillTest(argc, argv);
     return failures;
 }

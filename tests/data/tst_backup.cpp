@@ -2,7 +2,7 @@
 // write-ahead log), encrypted with the same password, named by time and reason, listed newest first,
 // the newest 30 kept, and a copy that cannot be written reported as a failure with nothing left behind.
 
-#include "ReadOnlyFolder.h"
+#include "ReadOnlyPath.h"
 #include "TestDatabase.h"
 #include "data/Backup.h"
 #include "data/Udm.h"
@@ -137,7 +137,7 @@ private slots:
                  QStringLiteral("数据库备份失败,系统初始未执行->") + result.error);
         QVERIFY(QFile::remove(folder));
 
-        ReadOnlyFolder readOnly(folder);
+        ReadOnlyPath readOnly(folder);
         if (!readOnly.ok())
             QSKIP("this machine cannot make a folder read-only for this user");
         result = WriteBackup(BackupReason::SystemReset);

@@ -10,6 +10,7 @@
 #include "catalogue/IrregularIssueWindow.h"
 #include "data/Backup.h"
 #include "data/Udm.h"
+#include "main/CatalogueQueries.h"
 #include "main/RestoreWindow.h"
 #include "main/UbkMainFrm.h"
 #include "platform/TestHooks.h"
@@ -27,6 +28,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -164,6 +166,29 @@ private slots:
         QCOMPARE(w->statusText(), QString("  邮发报刊目录  1/5"));
         w->ADO.setRecNo(3);
         QCOMPARE(w->statusText(), QString("  邮发报刊目录  3/5"));
+        QCOMPARE(TestHooks::messageCount(), 0);
+    }
+
+    // A database that already holds malformed codes (the sort's conversions refuse them) still lists its
+    // catalogue: the well-formed codes in their order, the others after them; no error is shown.
+    void malformedCodesHideNoOtherEntry()
+    {
+        for (const char *bad : {"ABC", "A-B", "１-１", "1'-1", "99999999999-1", "1-1-1"})
+            addPostal(QString::fromUtf8(bad).replace("'", "''"), "坏", "月刊", "杂志");
+        TbkMainFrm *w = start();
+        QCOMPARE(TestHooks::messageCount(), 0);
+        const QStringList codes = codesShown(w->brow);
+        QCOMPARE(codes.size(), 11);
+        QCOMPARE(codes.mid(0, 5), QStringList({"1-2", "1-9", "1-10", "2-1", "10-1"}));
+        QCOMPARE(QSet<QString>(codes.begin() + 5, codes.end()),
+                 QSet<QString>({"ABC", "A-B", "１-１", "1'-1", "99999999999-1", "1-1-1"}));
+        QCOMPARE(w->statusText(), QString("  邮发报刊目录  1/11"));
+
+        // Searches on such a tab list too.
+        chooseField(w, SearchByTitle);
+        w->Edit1->setText("坏");
+        w->cxBtn->click();
+        QCOMPARE(w->ADO.recordCount(), 6);
         QCOMPARE(TestHooks::messageCount(), 0);
     }
 

@@ -3,7 +3,7 @@
 // term is priced over the calendar of the processing year, also on a fresh database.
 
 #include "OrderTestSupport.h"
-#include "ReadOnlyFolder.h"
+#include "ReadOnlyPath.h"
 #include "TestDatabase.h"
 
 #include "calendar/DateTable.h"
@@ -170,7 +170,7 @@ private slots:
         addLine(0, "1-2");
         QVERIFY(w->LoadOrders() > 0);
         const QString posts = countOf("post");
-        ReadOnlyFolder readOnly(BackupFolder(m_db->path()));
+        ReadOnlyPath readOnly(BackupFolder(m_db->path()));
         if (!readOnly.ok())
             QSKIP("this machine cannot make a folder read-only for this user");
 

@@ -592,6 +592,41 @@ private slots:
         QCOMPARE(CountIssues(QStringLiteral("月报"), QStringLiteral("每月15号出版"), 1, 6), 6);
     }
 
+    // An empty or foreign file at the database's place is refused at login and never written: it once
+    // logged in, every window then failed with "no such table", and the file had become a database.
+    void foreignFilesAreRefusedAtLoginUnchanged()
+    {
+        const QString folder = m_db->folder() + QStringLiteral("/desk");
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/bkdata.mdb");
+        const QList<QPair<QByteArray, QString>> files = {
+            {QByteArray(), QStringLiteral("连接数据库失败->数据库文件是空的,不是本系统的数据库")},
+            {QByteArray("PK\x03\x04 not a database at all").repeated(100),
+             QStringLiteral("连接数据库失败->数据库密码不符,或该文件不是本系统的数据库（file is encrypted or is not a database）")},
+        };
+        for (const auto &[bytes, message] : files) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes);
+            file.close();
+            dm->ADOConnection.close();
+            GP.DatabasePath = path;
+            GP.ConnectionText = ConnectionTextFor(path);
+            TestHooks::clear();
+            ShownLogin login;
+            login.pressOk();
+            QCOMPARE(TestHooks::messageCount(), 1);
+            QCOMPARE(TestHooks::lastMessage().text, message);
+            QVERIFY(login.stillOpen());
+            QVERIFY(login.form.BitBtn1->isEnabled());
+            QVERIFY(!dm->ADOConnection.connected());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), bytes);
+            file.close();
+            QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("bkdata.mdb")});
+        }
+    }
+
     void successfulLoginShowsTheMainWindow()
     {
         m_db.reset();
