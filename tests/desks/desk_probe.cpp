@@ -4,10 +4,23 @@
 //                                               the demo titles; prints "unit copies" per unit at the end
 //   desk_probe import PATH COUNT                imports COUNT postal titles one entry at a time, as the
 //                                               catalogue import does; prints "imported N" after each
+//   desk_probe desk PATH                        a clerk at the order grid, driven line by line on stdin:
+//                                                 look UNIT CODE  loads the unit's postal lines as the main
+//                                                                 window does; prints "saw N" (lines of the
+//                                                                 code in the grid) and "ask" or "no-ask",
+//                                                                 whether 订阅报刊 asks before a new line
+//                                                 add UNIT CODE   writes a line as the subscription dialog
+//                                                                 does; prints "written", "refused" or
+//                                                                 "failed <LastError>"
+//                                               and ends at the end of stdin
+//   desk_probe reprice PATH CODE ROUNDS         imports the postal title CODE ROUNDS times, its name and
+//                                               prices alternating between the old set (even rounds) and
+//                                               the new one; prints "imported N" after each
 // Exit code 0 when everything was written, 1 with the LastError text on stderr otherwise.
 
 #include "catalogue/CatalogueImport.h"
 #include "data/Udm.h"
+#include "main/CatalogueQueries.h"
 #include "orders/GuardedWrite.h"
 #include "orders/OrderLineStatements.h"
 #include "sheet/CellValue.h"
@@ -16,6 +29,8 @@
 #include <QMap>
 
 #include <cstdio>
+#include <iostream>
+#include <string>
 
 namespace {
 
@@ -72,13 +87,86 @@ int importTitles(int count)
     return 0;
 }
 
+// The line the subscription dialog writes for `unit` and `code`.
+GuardedWriteResult subscribe(int unit, const QString &code)
+{
+    NewOrderLine line;
+    line.unitId = unit;
+    line.code = code;
+    line.period = QStringLiteral("月刊");
+    line.copies = 1;
+    line.amount = 12.5;
+    return GuardedWrite(QStringLiteral("select id from dwinfo where id=") + QString::number(unit),
+                        [](const db::Query &rows) { return !rows.isEmpty(); }, OrderInsertSql(line));
+}
+
+int deskAtTheGrid()
+{
+    db::Query grid; // the main window's order grid
+    std::string input;
+    while (std::getline(std::cin, input)) {
+        const QStringList words = QString::fromStdString(input).split(' ', Qt::SkipEmptyParts);
+        if (words.size() != 3)
+            continue;
+        const int unit = words.at(1).toInt();
+        const QString &code = words.at(2);
+        if (words.at(0) == QLatin1String("look")) {
+            if (OpenQuery(OrdersStatement(0, unit), grid) < 0)
+                return fail("look", unit);
+            int seen = 0;
+            for (grid.first(); !grid.eof(); grid.next())
+                seen += grid.fieldText(QStringLiteral("bkdh")) == code ? 1 : 0;
+            // 订阅报刊 asks when the grid finds a line of the code
+            const bool asks = grid.active() && grid.locate(QStringLiteral("bkdh"), code);
+            std::printf("saw %d %s\n", seen, asks ? "ask" : "no-ask");
+        } else if (words.at(0) == QLatin1String("add")) {
+            const GuardedWriteResult written = subscribe(unit, code);
+            if (written == GuardedWriteResult::Written)
+                std::printf("written\n");
+            else if (written == GuardedWriteResult::Refused)
+                std::printf("refused\n");
+            else
+                std::printf("failed %s\n", GP.LastError.toUtf8().constData());
+        }
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+int repriceTitle(const QString &code, int rounds)
+{
+    const QStringList headers{"bkdh", "bkmc", "kq", "cbrq", "qnj", "bnj", "jj", "yj", "dj", "bkzl"};
+    const QString head = ImportInsertHead(QStringLiteral("post"), headers);
+    for (int i = 0; i < rounds; ++i) {
+        const bool old = i % 2 == 0;
+        const QVector<sheet::CellValue> cells{
+            sheet::CellValue::text(code),
+            sheet::CellValue::text(old ? QStringLiteral("旧价报刊") : QStringLiteral("新价报刊")),
+            sheet::CellValue::text(QStringLiteral("月刊")),
+            sheet::CellValue::text(QStringLiteral("每月的10号出版")),
+            sheet::CellValue::number(old ? 96 : 120),
+            sheet::CellValue::number(old ? 48 : 60),
+            sheet::CellValue::number(old ? 24 : 30),
+            sheet::CellValue::number(old ? 8 : 10),
+            sheet::CellValue::number(old ? 8 : 10),
+            sheet::CellValue::text(old ? QStringLiteral("杂志") : QStringLiteral("报纸")),
+        };
+        const ImportRowStatements row = BuildImportRow(QStringLiteral("post"), head, headers, cells);
+        if (!ExecSqlBatch(row.statements))
+            return fail("import round", i);
+        std::printf("imported %d\n", i + 1);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 4)
+    if (args.size() < 3)
         return 2;
     dm = new Tdm;
     GP.DatabasePath = args.at(2);
@@ -90,8 +178,12 @@ int main(int argc, char **argv)
         for (int i = 5; i < args.size(); ++i)
             units << args.at(i).toInt();
         result = enterOrders(args.at(3).toInt(), args.at(4).toInt(), units);
-    } else if (args.at(1) == QLatin1String("import")) {
+    } else if (args.at(1) == QLatin1String("import") && args.size() >= 4) {
         result = importTitles(args.at(3).toInt());
+    } else if (args.at(1) == QLatin1String("desk")) {
+        result = deskAtTheGrid();
+    } else if (args.at(1) == QLatin1String("reprice") && args.size() >= 5) {
+        result = repriceTitle(args.at(3), args.at(4).toInt());
     }
     delete dm;
     return result;

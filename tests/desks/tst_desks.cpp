@@ -7,6 +7,7 @@
 #include "data/ServerSettings.h"
 #include "data/Udm.h"
 #include "db/Connection.h"
+#include "main/CatalogueQueries.h"
 #include "orders/OrderLineStatements.h"
 
 #include <QDir>
@@ -46,6 +47,54 @@ QString clusterScript(const QStringList &args, bool *ok)
     if (!*ok)
         qWarning("pg-cluster %s: %s", qPrintable(args.join(' ')), p.readAllStandardError().constData());
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// A desk_probe clerk at the order grid, driven one command at a time.
+class GridDesk {
+public:
+    explicit GridDesk(const QString &path)
+    {
+        m_process.start(probe(), {"desk", path});
+    }
+    ~GridDesk()
+    {
+        m_process.closeWriteChannel();
+        m_process.waitForFinished(60000);
+    }
+    bool started() { return m_process.waitForStarted(); }
+    void send(const QString &command) { m_process.write((command + '\n').toUtf8()); }
+    // The desk's answer to the command sent before (empty when it ended without one).
+    QString reply()
+    {
+        while (!m_process.canReadLine()) {
+            if (!m_process.waitForReadyRead(60000))
+                return QString();
+        }
+        return QString::fromUtf8(m_process.readLine()).trimmed();
+    }
+
+private:
+    QProcess m_process;
+};
+
+// One read of a title's catalogue row as the main window's code search makes it.
+struct TitleRead {
+    int rows = 0;
+    QString values; // "name kind yearly half quarter month issue"
+};
+
+TitleRead readTitle(const QString &code)
+{
+    TitleRead read;
+    db::Query q;
+    read.rows = OpenQuery(CatalogueStatement(0, CodeCondition(code)), q);
+    if (read.rows == 1) {
+        QStringList values;
+        for (const char *field : {"bkmc", "bkzl", "qnj", "bnj", "jj", "yj", "dj"})
+            values << q.fieldText(QString::fromLatin1(field));
+        read.values = values.join(' ');
+    }
+    return read;
 }
 
 } // namespace
@@ -90,6 +139,94 @@ private slots:
         QCOMPARE(number("select max(id) from torder"), qint64(desks * lines));
         for (auto it = expected.cbegin(); it != expected.cend(); ++it)
             QCOMPARE(number(QString("select sum(fs) from torder where dwid=%1").arg(it.key())), it.value());
+    }
+
+    // Two clerks subscribe one unit to one title at the same moment. Each is asked about a line that
+    // exists for what its own grid shows; both lines are stored, none lost. Once both are there, each
+    // desk's grid shows both and both desks ask.
+    void twoDesksSubscribeTheSameTitleAtOnce()
+    {
+        if (skipProcesses())
+            QSKIP("desk processes are skipped in this run");
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY2(tdb.ok(), TestDatabase::engineName());
+        GridDesk first(tdb.path()), second(tdb.path());
+        QVERIFY(first.started());
+        QVERIFY(second.started());
+        const QStringList codes{"1-1", "1-2", "1-9", "3-1", "2-1", "4-2"};
+        int rounds = 0;
+        for (int unit = 1; unit <= 3; ++unit) {
+            for (const QString &code : codes) {
+                const QString pair = QString(" %1 %2").arg(unit).arg(code);
+                // both look before either writes
+                first.send("look" + pair);
+                second.send("look" + pair);
+                QCOMPARE(first.reply(), QString("saw 0 no-ask"));
+                QCOMPARE(second.reply(), QString("saw 0 no-ask"));
+                first.send("add" + pair);
+                second.send("add" + pair);
+                QCOMPARE(first.reply(), QString("written"));
+                QCOMPARE(second.reply(), QString("written"));
+                QCOMPARE(number(QString("select count(*) from torder where dwid=%1 and bkdh='%2'").arg(unit).arg(code)),
+                         qint64(2));
+                ++rounds;
+            }
+        }
+        QCOMPARE(number("select count(*) from torder"), qint64(2 * rounds));
+        QCOMPARE(number("select count(*) from (select distinct id from torder) as a"), qint64(2 * rounds));
+
+        // Now each grid shows both lines and both desks ask; one clerk says no, the other goes on.
+        first.send("look 2 3-1");
+        second.send("look 2 3-1");
+        QCOMPARE(first.reply(), QString("saw 2 ask"));
+        QCOMPARE(second.reply(), QString("saw 2 ask"));
+        second.send("add 2 3-1");
+        QCOMPARE(second.reply(), QString("written"));
+        // The first desk's grid is from before: it asks about the two lines it shows, and the next look
+        // shows the third.
+        first.send("look 2 3-1");
+        QCOMPARE(first.reply(), QString("saw 3 ask"));
+        QCOMPARE(number("select count(*) from torder where dwid=2 and bkdh='3-1'"), qint64(3));
+        QCOMPARE(number("select count(*) from torder"), qint64(2 * rounds + 1));
+    }
+
+    // A catalogue import on one desk changes a title's name and prices, entry by entry, while another
+    // desk keeps reading the title's row: every read finds the one row with all old or all new values.
+    void titleReadWhileAnotherDeskImports()
+    {
+        if (skipProcesses())
+            QSKIP("desk processes are skipped in this run");
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY2(tdb.ok(), TestDatabase::engineName());
+        const QString code = QStringLiteral("9-1");
+        const QString oldValues = QStringLiteral("旧价报刊 杂志 96 48 24 8 8");
+        const QString newValues = QStringLiteral("新价报刊 报纸 120 60 30 10 10");
+        {
+            QProcess once;
+            once.start(probe(), {"reprice", tdb.path(), code, "1"});
+            QVERIFY(once.waitForFinished(60000));
+            QVERIFY2(once.exitCode() == 0, once.readAllStandardError().constData());
+        }
+        QCOMPARE(readTitle(code).values, oldValues);
+
+        const int rounds = 300;
+        QProcess import;
+        import.start(probe(), {"reprice", tdb.path(), code, QString::number(rounds)});
+        QVERIFY(import.waitForStarted());
+        int reads = 0;
+        while (import.state() != QProcess::NotRunning) {
+            const TitleRead read = readTitle(code);
+            QVERIFY2(read.rows == 1, qPrintable(QString("read %1: %2 rows (%3)").arg(reads).arg(read.rows).arg(GP.LastError)));
+            QVERIFY2(read.values == oldValues || read.values == newValues,
+                     qPrintable(QString("read %1 mixes old and new: %2").arg(reads).arg(read.values)));
+            ++reads;
+            import.waitForFinished(0);
+        }
+        QVERIFY2(import.exitCode() == 0, import.readAllStandardError().constData());
+        QVERIFY(reads > 0);
+        // the last round (an odd one) leaves the new values
+        QCOMPARE(readTitle(code).values, newValues);
+        QCOMPARE(number("select count(*) from post where bkdh='9-1'"), qint64(1));
     }
 
     void unitDeletedOnAnotherDesk()
