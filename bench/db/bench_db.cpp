@@ -9,6 +9,7 @@
 #include "CreateDatabase.h"
 #include "data/DatabaseCheck.h"
 #include "data/Udm.h"
+#include "../common/LoadTiming.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,26 +27,6 @@ namespace {
 const QString kSortedLoad = QStringLiteral(
     "select * from post order by  clng(mid(bkdh,1,instr(bkdh,'-')-1))*10000+"
     "clng(mid(bkdh,instr(bkdh,'-')+1,len(bkdh)-instr(bkdh,'-')+1)) ");
-
-double medianMs(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double timeLoad(const QString &sql, int runs)
-{
-    std::vector<double> times;
-    db::Query query;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        if (OpenQuery(sql, query) < 1)
-            qFatal("load failed: %s", qPrintable(GP.LastError));
-        times.push_back(t.nsecsElapsed() / 1e6);
-    }
-    return medianMs(times);
-}
 
 QStringList rowStatements(int i)
 {
@@ -144,7 +125,7 @@ int main(int argc, char **argv)
     const double scan = t.nsecsElapsed() / 1e6;
     std::printf("login check of a %.0f MB database: %.0f ms (target: < 1000 ms; the whole quick check %.0f ms); "
                 "reading every catalogue row %.0f ms; quick check / reading %.2f\n",
-                megabytes, medianMs(checks), whole, scan, whole / scan);
+                megabytes, median(checks), whole, scan, whole / scan);
     delete dm;
     dm = nullptr;
     return 0;

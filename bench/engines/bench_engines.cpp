@@ -12,6 +12,7 @@
 #include "data/ServerSettings.h"
 #include "data/Udm.h"
 #include "orders/OrderLineStatements.h"
+#include "../common/LoadTiming.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -38,31 +39,6 @@ const QString kOrders = QStringLiteral(
 struct Figures {
     double catalogueLoad = 0, ordersLoad = 0, saveMedian = 0, saveWorst = 0, import = 0, desks = 0;
 };
-
-double ms(const QElapsedTimer &t)
-{
-    return t.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double timeLoad(const QString &sql, int runs)
-{
-    std::vector<double> times;
-    db::Query query;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        if (OpenQuery(sql, query) < 1)
-            qFatal("load failed: %s", qPrintable(GP.LastError));
-        times.push_back(ms(t));
-    }
-    return median(times);
-}
 
 void useDatabase(const QString &path)
 {

@@ -4,7 +4,10 @@
 
 #include "data/Udm.h"
 #include "main/UbkMainFrm.h"
+#include "orders/UdybkFrm.h"
+#include "platform/TestHooks.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -101,4 +104,18 @@ void typeText(QWidget *widget, const QString &text)
 {
     for (const QChar ch : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+void driveSubscription(QAbstractButton *button, const std::function<void(TdybkFrm *)> &drive)
+{
+    bool ran = false;
+    platform::TestHooks::queueForm([&](QDialog *form) {
+        auto *d = qobject_cast<TdybkFrm *>(form);
+        QVERIFY(d);
+        waitUntilActive(d);
+        ran = true;
+        drive(d);
+    });
+    button->click();
+    QVERIFY(ran);
 }

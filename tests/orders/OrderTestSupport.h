@@ -5,12 +5,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QWidget;
 class QComboBox;
 class TbkMainFrm;
 class TestDatabase;
+class TdybkFrm;
+class QAbstractButton;
 
 // Records every INSERT, UPDATE and DELETE the connection of the data module runs while it lives.
 class StatementLog {
@@ -31,6 +34,10 @@ QString valueOf(const QString &sql);
 
 // The main window shown as after a login with `role` on the test database.
 std::unique_ptr<TbkMainFrm> startMainWindow(const TestDatabase &database, int role = 0);
+
+// Clicks `button` of the main window (订阅报刊 or 修改记录) and hands the subscription dialog it opens,
+// active and focused, to `drive`; fails the test when no dialog came.
+void driveSubscription(QAbstractButton *button, const std::function<void(TdybkFrm *)> &drive);
 
 // Activates a window just shown (a dialog handed to a queued form handler) and waits until it has
 // the keyboard, so that focus moves behave as on the desktop.

@@ -67,19 +67,7 @@ class TestDybk : public QObject {
     // Opens the dialog as 订阅报刊 (mode 0) or 修改记录 (mode 1) does and hands it to `drive`.
     void run(int mode, const std::function<void(TdybkFrm *)> &drive)
     {
-        bool ran = false;
-        TestHooks::queueForm([&](QDialog *form) {
-            auto *d = qobject_cast<TdybkFrm *>(form);
-            QVERIFY(d);
-            waitUntilActive(d);
-            ran = true;
-            drive(d);
-        });
-        if (mode == 0)
-            m_main->dyBtn->click();
-        else
-            m_main->xgDDBtn->click();
-        QVERIFY(ran);
+        driveSubscription(mode == 0 ? m_main->dyBtn : m_main->xgDDBtn, drive);
     }
 
     // An order line of the chosen unit on tab 0, made current in the order grid.

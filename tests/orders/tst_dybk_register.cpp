@@ -53,16 +53,7 @@ class TestDybkRegister : public QObject {
     void run(const QString &code, const std::function<void(TdybkFrm *)> &drive)
     {
         QVERIFY(m_main->ADO.locate("bkdh", code));
-        bool ran = false;
-        TestHooks::queueForm([&](QDialog *form) {
-            auto *d = qobject_cast<TdybkFrm *>(form);
-            QVERIFY(d);
-            waitUntilActive(d);
-            ran = true;
-            drive(d);
-        });
-        m_main->dyBtn->click();
-        QVERIFY(ran);
+        driveSubscription(m_main->dyBtn, drive);
     }
 
     static IssuePreviewLink *previewOf(TdybkFrm *d)

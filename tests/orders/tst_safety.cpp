@@ -84,16 +84,7 @@ class TestSafety : public QObject {
     {
         m_w->FTab->setTabIndex(0);
         QVERIFY2(m_w->ADO.locate("bkdh", code), qPrintable(code));
-        bool ran = false;
-        TestHooks::queueForm([&](QDialog *form) {
-            auto *d = qobject_cast<TdybkFrm *>(form);
-            QVERIFY(d);
-            waitUntilActive(d);
-            ran = true;
-            drive(d);
-        });
-        m_w->dyBtn->click();
-        QVERIFY(ran);
+        driveSubscription(m_w->dyBtn, drive);
     }
 
 private slots:
