@@ -367,6 +367,11 @@ void TbkMainFrm::loadBtnClick()
 // irregular issues existed gets its (empty) table, as at login.
 void TbkMainFrm::restoreBtnClick()
 {
+    // The copies are of a database file; a server is restored with the server's own tools.
+    if (dm->ADOConnection.isServer()) {
+        platform::ShowHint(this, QStringLiteral("数据库在服务器上,数据恢复只适用于本机的数据库文件。\n请用服务器的备份(pg_dump)恢复。"));
+        return;
+    }
     if (!ShowRestoreForm(GP.DatabasePath))
         return;
     if (!EnsureIrregularIssueTable())

@@ -413,6 +413,20 @@ private slots:
         QCOMPARE(w->FTab->tabCount(), 4);
     }
 
+    // 数据恢复 restores copies of a database file; on a server it opens no list and names the server's
+    // own backups.
+    void restoreOnAServerPointsToItsBackups()
+    {
+        if (!TestDatabase::onServer())
+            QSKIP("the file engine's restore is tested with the main window");
+        TbkMainFrm *w = start(/*role=*/2);
+        QVERIFY(!w->restoreBtn->isHidden());
+        w->restoreBtn->click();
+        QCOMPARE(TestHooks::messageCount(), 1);
+        QVERIFY(TestHooks::lastMessage().text.contains("pg_dump"));
+        QVERIFY(TestHooks::forms().isEmpty());
+    }
+
     // Pictures of the three windows, into $TAVRIN_SCREENSHOTS when set (else a temporary folder):
     // main-orders.png with lines in the order grid, dybk.png, operator.png.
     void screenshots()
