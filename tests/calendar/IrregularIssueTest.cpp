@@ -270,6 +270,21 @@ private slots:
         QCOMPARE(CountIssues(Daily, QStringLiteral("不定"), QString(), 1, 12), 0);
     }
 
+    // A title with entries is never counted in a calendar of another year either, whichever form
+    // of counting its rule takes.
+    void calendarOfAnotherYearNeverCountsWithEntries()
+    {
+        registerEntry(Daily, 2011, entry(KindBreak, QDate(2011, 2, 2), QDate(2011, 2, 8)));
+        registerEntry(Monthly, 2011, entry(KindCombined, QDate(2011, 7, 15), QDate(2011, 8, 15)));
+        GP.WorkYear = 2011;
+        GP.LastError.clear();
+        QCOMPARE(CountIssues(Daily, QStringLiteral("日报"), {}, 1, 12), -1);
+        QCOMPARE(GP.LastError, CalendarYearFailure(2011));
+        GP.LastError.clear();
+        QCOMPARE(CountIssues(Monthly, QStringLiteral("月刊"), MonthlyOn15, 1, 12), -1);
+        QCOMPARE(GP.LastError, CalendarYearFailure(2011));
+    }
+
     void registerTextsAreQuoted()
     {
         const TitleRef odd{0, QStringLiteral("9-9' or '1'='1")};
