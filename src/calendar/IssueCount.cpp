@@ -228,16 +228,22 @@ IssueCountQuery IssueCountStatement(const QString &kq, const QString &cbrq, int 
     }
 }
 
+bool CalendarOfWorkYear()
+{
+    if (CalendarHoldsYear(GP.WorkYear))
+        return true;
+    GP.LastError = CalendarYearFailure(GP.WorkYear);
+    return false;
+}
+
 int CountIssues(const QString &kq, const QString &cbrq, int startMonth, int endMonth)
 {
     const IssueCountQuery query = IssueCountStatement(kq, cbrq, startMonth, endMonth, GP.WorkYear);
     switch (query.kind) {
     case IssueCountQuery::Kind::Statement:
         // Counting in the calendar of another year gives plausible but wrong numbers: refuse it.
-        if (!CalendarHoldsYear(GP.WorkYear)) {
-            GP.LastError = CalendarYearFailure(GP.WorkYear);
+        if (!CalendarOfWorkYear())
             return -1;
-        }
         return CountRows(query.text);
     case IssueCountQuery::Kind::Failure:
         GP.LastError = query.text;

@@ -21,6 +21,10 @@ struct IssueCountQuery {
 IssueCountQuery IssueCountStatement(const QString &kq, const QString &cbrq, int startMonth, int endMonth,
                                     int workYear);
 
+// Whether the calendar holds exactly the processing year, the one every count must be made in;
+// false with CalendarYearFailure in GP.LastError otherwise.
+bool CalendarOfWorkYear();
+
 // The number of issues between the start and the end month of the processing year (GP.WorkYear),
 // counted in the calendar; -1 on failure with the reason in GP.LastError, also when the calendar does
 // not hold exactly the processing year (CalendarYearFailure).

@@ -1,6 +1,5 @@
 #include "calendar/IssueSchedule.h"
 
-#include "calendar/DateTable.h"
 #include "calendar/IssueCount.h"
 #include "calendar/Vocabulary.h"
 #include "data/Udm.h"
@@ -188,10 +187,8 @@ int CountIssues(const TitleRef &title, const QString &kq, const QString &cbrq, i
     if (query.kind != IssueCountQuery::Kind::Statement) // not counted, or a description that fails
         return CountIssues(kq, cbrq, startMonth, endMonth);
     // The register's statements count in the calendar too: never in one of another year.
-    if (!CalendarHoldsYear(GP.WorkYear)) {
-        GP.LastError = CalendarYearFailure(GP.WorkYear);
+    if (!CalendarOfWorkYear())
         return -1;
-    }
     // Only the entries that reach into the ordered months change the count, unless the rule counts
     // whatever months are ordered.
     const int fromMonth = query.monthRestricted ? startMonth : 1;
