@@ -3,7 +3,9 @@
 //  - the order list of a unit with 500 lines;
 //  - one order line saved (median and worst of 200);
 //  - a 10,000-title catalogue import, one entry per transaction in bulk-writing mode, as the import runs;
-//  - four desk processes saving 250 lines each at once (tests/desks' desk_probe).
+//  - four desk processes saving 250 lines each at once (tests/desks' desk_probe);
+//  - with --desks: 1, 2, 4 and 8 desk processes, each saving lines of its own unit at once, alone and
+//    while another process imports a catalogue: saves per second and the median save.
 // The server is the cluster whose socket folder TAVRIN_BENCH_PGHOST names (scripts/bench-engines starts
 // a private one with the ordinary settings, flushing every commit to disk).
 
@@ -23,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -162,6 +165,86 @@ Figures measure(bool server, const QTemporaryDir &dir)
     return f;
 }
 
+QString probePath()
+{
+    const QString named = qEnvironmentVariable("TAVRIN_BENCH_PROBE");
+    return named.isEmpty() ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("desk_probe")) : named;
+}
+
+struct DeskRun {
+    double savesPerSecond = 0, medianMs = 0;
+};
+
+// `desks` processes save `saves` lines each, desk d for unit d+1 only; with `import`, a catalogue
+// import runs beside them all the while.
+DeskRun runDesks(const QString &path, int desks, int saves, bool import)
+{
+    QProcess importer;
+    if (import) {
+        importer.start(probePath(), {QStringLiteral("import"), path, QStringLiteral("100000")});
+        importer.waitForReadyRead(30000); // its first entry is in
+    }
+    std::vector<std::unique_ptr<QProcess>> running;
+    for (int desk = 0; desk < desks; ++desk) {
+        auto p = std::make_unique<QProcess>();
+        p->start(probePath(), {QStringLiteral("orders"), path, QString::number(desk), QString::number(saves),
+                               QString::number(desk + 1)});
+        running.push_back(std::move(p));
+    }
+    qint64 first = std::numeric_limits<qint64>::max(), last = 0;
+    std::vector<double> medians;
+    for (auto &p : running) {
+        if (!p->waitForFinished(600000) || p->exitCode() != 0)
+            qFatal("desk failed: %s", p->readAllStandardError().constData());
+        for (const QByteArray &line : p->readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> parts = line.split(' ');
+            if (parts.size() == 3 && parts.at(0) == "latency")
+                medians.push_back(parts.at(1).toDouble());
+            if (parts.size() == 3 && parts.at(0) == "span") {
+                first = std::min(first, parts.at(1).toLongLong());
+                last = std::max(last, parts.at(2).toLongLong());
+            }
+        }
+    }
+    if (import) {
+        importer.kill();
+        importer.waitForFinished();
+    }
+    DeskRun run;
+    if (last > first)
+        run.savesPerSecond = desks * saves * 1000.0 / double(last - first);
+    if (!medians.empty())
+        run.medianMs = median(medians);
+    return run;
+}
+
+// Saves per second and the median save of 1, 2, 4 and 8 desks on the server, alone and during an import.
+void measureDesks(const QTemporaryDir &dir)
+{
+    const int saves = 300;
+    std::printf("%-8s %18s %12s %24s %12s\n", "desks", "saves/s alone", "median", "saves/s during import", "median");
+    double one = 0;
+    for (int desks : {1, 2, 4, 8}) {
+        DeskRun alone, importing;
+        for (bool import : {false, true}) {
+            const QString path = freshDatabase(true, dir, QStringLiteral("bench_desks"), 0);
+            useDatabase(path);
+            for (int unit = 4; unit <= 8; ++unit)
+                if (!ExecSql(QStringLiteral("insert into dwinfo (dwmc) values ('单位%1')").arg(unit)))
+                    qFatal("unit: %s", qPrintable(GP.LastError));
+            delete dm;
+            dm = nullptr;
+            (import ? importing : alone) = runDesks(path, desks, saves, import);
+        }
+        if (desks == 1)
+            one = alone.savesPerSecond;
+        std::printf("%-8d %18.0f %9.2f ms %24.0f %9.2f ms   (%.2fx one desk alone)\n", desks, alone.savesPerSecond,
+                    alone.medianMs, importing.savesPerSecond, importing.medianMs,
+                    one > 0 ? alone.savesPerSecond / one : 0.0);
+    }
+    std::printf("target: 8 desks alone >= 3x one desk\n");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -169,6 +252,12 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const bool withServer = !qEnvironmentVariableIsEmpty("TAVRIN_BENCH_PGHOST");
+    if (app.arguments().contains(QStringLiteral("--desks"))) {
+        if (!withServer)
+            qFatal("--desks needs a server: set TAVRIN_BENCH_PGHOST, or run scripts/bench-engines --desks");
+        measureDesks(dir);
+        return 0;
+    }
     const Figures file = measure(false, dir);
     Figures server;
     if (withServer)

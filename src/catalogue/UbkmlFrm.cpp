@@ -49,12 +49,15 @@ QVector<sheet::CellValue> readRow(const sheet::Worksheet &sheet, int row, int co
     return cells;
 }
 
-// Per-row commits are not flushed to disk one by one while an import runs; switching bulk writing
-// off at the end flushes everything, however the import ends.
+// Per-row commits are not flushed to disk one by one while an import runs. finish() flushes them all
+// before the import may say it is done (a failure to flush is the import's failure); leaving the
+// scope otherwise flushes what it can.
 class BulkWritingScope {
 public:
     BulkWritingScope()
     {
+        if (dm)
+            m_opens = dm->ADOConnection.opens();
         if (dm && dm->ADOConnection.connected())
             try {
                 dm->ADOConnection.setBulkWriting(true);
@@ -69,8 +72,23 @@ public:
             } catch (const db::DbError &) {
             }
     }
+    void finish()
+    {
+        if (!dm)
+            return;
+        // Entries written before a lost link were not waited for: a server that went down with them
+        // may not have them.
+        if (dm->ADOConnection.opens() != m_opens)
+            throw db::DbError(QStringLiteral("导入期间与数据库服务器的连接曾中断,此前导入的条目可能未全部写入,"
+                                             "请重新导入该文件"));
+        if (dm->ADOConnection.bulkWriting())
+            dm->ADOConnection.setBulkWriting(false);
+    }
     BulkWritingScope(const BulkWritingScope &) = delete;
     BulkWritingScope &operator=(const BulkWritingScope &) = delete;
+
+private:
+    int m_opens = 0;
 };
 
 QPushButton *pictureButton(const QString &caption, QStyle::StandardPixmap picture, QWidget *parent)
@@ -326,7 +344,7 @@ void TbkmlFrm::importRows()
 {
     if (!ImportApp)
         throw sheet::SheetError(QStringLiteral("没有打开的工作簿"));
-    const BulkWritingScope bulk;
+    BulkWritingScope bulk;
     const QString table = ImportTargetTable(mllxBox->ItemIndex());
     const sheet::Worksheet sheet = ImportApp->WorkSheets(CBox->currentText());
 
@@ -385,6 +403,7 @@ void TbkmlFrm::importRows()
         platform::ProcessMessages();
         platform::ProcessMessages();
     }
+    bulk.finish();
 }
 
 void TbkmlFrm::cleanUp(QString failure)

@@ -162,6 +162,9 @@ BackupResult WriteBackup(BackupReason reason)
 {
     if (!dm)
         return failed(QStringLiteral("the data module does not exist"));
+    // After a lost link the connection is made anew here, as any other action does.
+    if (!EnsureConnected())
+        return failed(GP.LastError);
     return WriteBackup(dm->ADOConnection, reason);
 }
 

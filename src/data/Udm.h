@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QComboBox;
 
 // Program-wide settings, one instance for the whole run. It stays global because every part of the
@@ -49,9 +51,29 @@ QString ConnectionTextFor(const QString &databasePath);
 // Every statement builder of the program passes its text values through here.
 QString SqlText(const QString &value);
 
+// Opens the connection when it is not open (after a lost link: anew). A connection made anew is told
+// to the clerk through the connection notice, with what became of a commit whose outcome the lost
+// link left unknown; a write (`forWriting`) is refused once when that commit turns out written, so
+// that the clerk looks before writing it again. On failure LastError says why.
+bool EnsureConnected(bool forWriting = false);
+
+// Where the program shows that the connection was made anew (the main window's status line).
+void SetConnectionNotice(std::function<void(const QString &text)> show);
+
+// Runs `work` inside one transaction and commits it; `work` returns false to write nothing (a
+// refusal: rolled back, RunTransaction returns false). On a server the transaction runs again from
+// its start when the server ended it for another desk's concurrent transaction, or when the link
+// broke before anything was written (the connection made anew first). Throws the DbError that
+// ended it otherwise; nothing is written then.
+bool RunTransaction(const std::function<bool()> &work);
+
+// SELECT into a query object as OpenQuery does (an empty result leaves it closed), throwing DbError.
+void OpenRows(const QString &sql, db::Query &query);
+
 // SELECT into a query object: row count, 0 for none (query closed, SQL emptied), -1 on failure.
 int OpenQuery(const QString &sql, db::Query &query);
-// One INSERT, UPDATE or DELETE, no transaction of its own.
+// One INSERT, UPDATE or DELETE; inside a transaction that is open, or else in one of its own (run
+// again as RunTransaction says).
 bool ExecSql(const QString &sql);
 // The statements in order inside one transaction; on any failure none remains in effect.
 bool ExecSqlBatch(const QStringList &sqls);

@@ -3,6 +3,10 @@
 #include "db/Engine.h"
 #include "db/JetDialect.h"
 
+#include <QThread>
+
+#include <utility>
+
 namespace db {
 
 bool ConnectionTextParts::isServer() const
@@ -56,6 +60,29 @@ void Connection::open()
     m_engine->observer = m_observer;
     m_server = parts.isServer();
     m_bulkWriting = false;
+    m_reopened = ++m_opens > 1;
+    if (!m_unresolvedCommit.isEmpty())
+        resolveCommit();
+}
+
+void Connection::resolveCommit()
+{
+    // A commit still "in progress" belongs to a session the server has not noticed as gone yet.
+    for (int attempt = 0; attempt < 30; ++attempt) {
+        const QString status = m_engine->commitStatus(m_unresolvedCommit);
+        if (status == QLatin1String("in progress")) {
+            QThread::msleep(100);
+            continue;
+        }
+        m_outcome = status == QLatin1String("committed") ? CommitOutcome::Written : CommitOutcome::NotWritten;
+        m_unresolvedCommit.clear();
+        return;
+    }
+}
+
+CommitOutcome Connection::takeCommitOutcome()
+{
+    return std::exchange(m_outcome, CommitOutcome::None);
 }
 
 void Connection::close()
@@ -71,7 +98,8 @@ bool Connection::connected() const
 Engine &Connection::engine() const
 {
     if (!m_engine)
-        throw DbError(QStringLiteral("the connection is closed"));
+        throw DbError(explainedEngineText(EngineFault::ConnectionLost, QStringLiteral("the connection is closed")),
+                      EngineFault::ConnectionLost);
     return *m_engine;
 }
 
@@ -99,7 +127,28 @@ void Connection::beginTrans()
 
 void Connection::commitTrans()
 {
-    engine().commit();
+    try {
+        engine().commit();
+    } catch (const DbError &error) {
+        if (error.fault() != EngineFault::CommitUnknown)
+            throw;
+        m_unresolvedCommit = m_engine->unresolvedCommit();
+        try {
+            open(); // a backend ended or a quick restart: the server answers at once
+        } catch (const DbError &) {
+            throw error;
+        }
+        switch (takeCommitOutcome()) {
+        case CommitOutcome::Written:
+            return;
+        case CommitOutcome::NotWritten:
+            throw DbError(explainedEngineText(EngineFault::ConnectionLost,
+                                              QStringLiteral("the server rolled the transaction back")),
+                          EngineFault::ConnectionLost);
+        case CommitOutcome::None:
+            throw error;
+        }
+    }
 }
 
 void Connection::rollbackTrans()

@@ -11,12 +11,20 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 struct sqlite3;
 
 namespace db {
 
 class Engine;
+
+// What became of a commit during which the link to the server broke.
+enum class CommitOutcome {
+    None,       // no such commit, or already reported
+    Written,    // the server has it
+    NotWritten, // the server rolled it back
+};
 
 struct ConnectionTextParts {
     QString provider;   // "PostgreSQL" selects the server; anything else the file
@@ -37,12 +45,22 @@ public:
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    void setConnectionString(const QString &text) { m_connectionString = text; }
+    void setConnectionString(const QString &text)
+    {
+        if (text != m_connectionString)
+            m_unresolvedCommit.clear();
+        m_connectionString = text;
+    }
     QString connectionString() const { return m_connectionString; }
 
     // Opens the database named by the connection text; throws DbError with the engine's message.
-    // Opening an open connection closes it first.
+    // Opening an open connection closes it first. A commit whose outcome was left unknown is looked
+    // up first thing (see takeCommitOutcome).
     void open();
+    // How often open() succeeded (a count that grows when the connection was made anew).
+    int opens() const { return m_opens; }
+    // Whether the connection was made anew (opened again after its first open) since the last call.
+    bool takeReopened() { return std::exchange(m_reopened, false); }
     void close();
     // Open, and not cut off from its server: after a server went away this turns false, so the
     // next helper call opens the connection again.
@@ -50,7 +68,14 @@ public:
     bool isServer() const { return m_server; }
 
     void beginTrans();
+    // When the link breaks during the commit, the connection is made anew at once and the server
+    // asked whether the commit was written: if it was, this returns as for any commit; if not, it
+    // throws DbError with EngineFault::ConnectionLost (nothing written). When the server cannot be
+    // asked yet, it throws with EngineFault::CommitUnknown and the next open() asks.
     void commitTrans();
+    // The outcome of a commit left unknown, once open() found it out; reported once.
+    CommitOutcome takeCommitOutcome();
+    bool commitUnresolved() const { return !m_unresolvedCommit.isEmpty(); }
     void rollbackTrans();
     bool inTransaction() const;
 
@@ -72,7 +97,13 @@ public:
     void setStatementObserver(std::function<void(const QString &)> observer);
 
 private:
+    void resolveCommit();
+
     QString m_connectionString;
+    QString m_unresolvedCommit; // the id of a commit whose outcome is not known yet
+    CommitOutcome m_outcome = CommitOutcome::None;
+    int m_opens = 0;
+    bool m_reopened = false;
     std::unique_ptr<Engine> m_engine;
     std::function<void(const QString &)> m_observer;
     bool m_bulkWriting = false;

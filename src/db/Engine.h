@@ -49,6 +49,12 @@ public:
     virtual void updateRow(const QString &table, const QStringList &fields, const QVector<QVariant> &values,
                            const QStringList &keyColumns, const QVector<QVariant> &keyValues) = 0;
 
+    // After a commit that failed with EngineFault::CommitUnknown: the id by which the server tells
+    // later whether it was written (empty on the file, whose commits are never in doubt).
+    virtual QString unresolvedCommit() const { return QString(); }
+    // The server's word on transaction `id`: "committed", "aborted", "in progress", or empty.
+    virtual QString commitStatus(const QString &id) { Q_UNUSED(id); return QString(); }
+
     // The file engine's handle, for tools that need it; nullptr on a server.
     virtual sqlite3 *sqliteHandle() const { return nullptr; }
 

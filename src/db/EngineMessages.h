@@ -5,6 +5,7 @@
 // Texts of faults not listed here stay the engine's own. Whatever prefix a caller puts in front
 // ("提交失败->", "连接数据库失败->") stays in front.
 
+#include <QByteArray>
 #include <QString>
 
 struct sqlite3;
@@ -21,6 +22,14 @@ enum class EngineFault {
     PlainDatabase,  // a database file of the engine, but not encrypted: not this program's
     NotOurDatabase, // no database of this program, or one encrypted with another password
     DiskFull,       // no room left on the disk
+    // the server's faults
+    ServerUnreachable, // no link to the server could be made
+    ConnectionLost,    // the link broke; a transaction that was open was not written
+    CommitUnknown,     // the link broke while a commit was under way: written or not is not known yet
+    TimedOut,          // a wait for another desk's lock, or a statement, took too long
+    PermissionDenied,  // the server's role may not do this
+    ReadOnlyServer,    // the server (or the session) takes no writes
+    Conflict,          // another desk changed the same rows at the same time, again and again
 };
 
 // The sentence for a fault (empty for None).
@@ -36,6 +45,14 @@ EngineFault fileEngineFault(sqlite3 *handle);
 
 // The same for a file that is not open (yet): `code` is the engine's result code.
 EngineFault fileEngineFault(int code, const QString &databasePath);
+
+// The fault of a server's error from its SQLSTATE code (empty when it has none) and whether the link
+// to the server is still up.
+EngineFault serverEngineFault(const QByteArray &sqlState, bool linkUp);
+
+// Whether a transaction that failed with `sqlState` may simply run again from its start: the server
+// ended it only because another desk's transaction touched the same rows.
+bool isSerializationFailure(const QByteArray &sqlState);
 
 // Whether the file begins as an unencrypted database of the engine does.
 bool isPlainDatabaseFile(const QString &path);

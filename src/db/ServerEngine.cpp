@@ -18,6 +18,11 @@ namespace db {
 
 namespace {
 
+// Bounded waits on the server.
+const QString kLockTimeout = QStringLiteral("5s");
+const QString kStatementTimeout = QStringLiteral("30s");
+const QString kIdleTransactionTimeout = QStringLiteral("60s");
+
 // Type numbers of the server's built-in types that this layer reads as numbers.
 enum : Oid { BoolOid = 16, Int8Oid = 20, Int2Oid = 21, Int4Oid = 23, OidOid = 26, Float4Oid = 700,
              Float8Oid = 701, NumericOid = 1700 };
@@ -98,33 +103,72 @@ public:
         return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
     }
 
-    // As in the file, a transaction holds the write lock of the whole database from its start, so a
-    // check and the write that depends on it see no other desk's transaction between them. Statements
-    // outside a transaction do not wait for it.
+    // A transaction is serialisable: the server runs the transactions of all desks as if one came
+    // after the other, and ends one that a concurrent transaction would make come out otherwise
+    // (serialisation failure: the caller runs it again). Writes of different rows do not wait for
+    // each other.
     void begin() override
     {
         syncYear();
-        Result r(check(PQexec(m_conn, "begin; select pg_advisory_xact_lock(7405812)")));
+        Result r(check(PQexec(m_conn, "begin isolation level serializable")));
     }
 
+    // The transaction's id is read before the commit is sent: when the link breaks during the commit,
+    // the server can be asked later whether it was written.
     void commit() override
     {
         const bool failed = PQtransactionStatus(m_conn) == PQTRANS_INERROR;
-        Result r(run("commit"));
+        QByteArray xid;
+        if (!failed) {
+            Result id(run("select pg_current_xact_id_if_assigned()::text"));
+            if (PQntuples(id.get()) == 1 && !PQgetisnull(id.get(), 0, 0))
+                xid = PQgetvalue(id.get(), 0, 0);
+        }
+        PGresult *res = PQexec(m_conn, "commit");
+        const char *state = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+        const bool linkLost = PQstatus(m_conn) != CONNECTION_OK
+                              || serverEngineFault(QByteArray(state ? state : ""), true) == EngineFault::ConnectionLost;
+        if (!xid.isEmpty() && linkLost) {
+            const QString text = failure(res);
+            PQclear(res);
+            m_unresolvedCommit = QString::fromLatin1(xid);
+            throw DbError(explainedEngineText(EngineFault::CommitUnknown, text), EngineFault::CommitUnknown);
+        }
+        Result r(check(res));
         // The server ends a transaction that met an error with a rollback, even when asked to commit.
         if (failed || qstrcmp(PQcmdStatus(r.get()), "ROLLBACK") == 0)
             throw DbError(QStringLiteral("the transaction was rolled back after an error"));
     }
 
+    QString unresolvedCommit() const override { return m_unresolvedCommit; }
+
+    QString commitStatus(const QString &xid) override
+    {
+        const QByteArray id = xid.toLatin1();
+        const char *params[] = {id.constData()};
+        Result r(check(PQexecParams(m_conn, "select pg_xact_status($1::xid8)", 1, nullptr, params, nullptr, nullptr, 0)));
+        return PQgetisnull(r.get(), 0, 0) ? QString() : QString::fromLatin1(PQgetvalue(r.get(), 0, 0));
+    }
+
     void rollback() override
     {
-        if (inTransaction())
+        if (inTransaction() && alive())
             Result r(run("rollback"));
     }
 
+    // Bulk writing does not wait for each commit to reach the disk. Switching it off writes one more
+    // transaction (its id assigned) and waits until that one is on disk: the server's log is written
+    // in order, so every commit before it is on disk then too.
     void setBulkWriting(bool on) override
     {
-        Result r(run(on ? "set synchronous_commit to off" : "set synchronous_commit to on"));
+        if (on) {
+            Result r(run("set synchronous_commit to off"));
+            return;
+        }
+        Result r(run("set synchronous_commit to on"));
+        begin();
+        Result id(run("select pg_current_xact_id()"));
+        commit();
     }
 
     void execute(const QString &engineSql) override
@@ -210,9 +254,13 @@ private:
         const ExecStatusType status = res ? PQresultStatus(res) : PGRES_FATAL_ERROR;
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
             return res;
-        const QString message = failure(res);
+        QString message = failure(res);
+        if (message.isEmpty())
+            message = QStringLiteral("the server gave no answer");
+        const char *state = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+        const EngineFault fault = serverEngineFault(QByteArray(state ? state : ""), PQstatus(m_conn) == CONNECTION_OK);
         PQclear(res);
-        throw DbError(message.isEmpty() ? QStringLiteral("the server gave no answer") : message);
+        throw DbError(explainedEngineText(fault, message), fault);
     }
 
     // One statement through the extended protocol, which also refuses a second statement.
@@ -275,6 +323,7 @@ private:
     }
 
     PGconn *m_conn;
+    QString m_unresolvedCommit;
     int m_sentYear = -1;
     QHash<QString, QStringList> m_primaryKeys;
 };
@@ -301,8 +350,15 @@ std::unique_ptr<Engine> openServerEngine(const ConnectionTextParts &parts)
     add("application_name", QStringLiteral("Tavrin"));
     add("client_encoding", QStringLiteral("UTF8"));
     // Grouped results without an ORDER BY come in the order of their groups and keep it through a
-    // join, as in the file: the windows list them as they come.
-    add("options", QStringLiteral("-c enable_hashagg=off -c enable_hashjoin=off"));
+    // join, as in the file: the windows list them as they come. The session sets itself what the
+    // program relies on, whatever a role's or database's own settings say: writes allowed, every
+    // commit on disk before it is reported, and bounded waits (a lock another desk holds, a
+    // statement, a desk that stopped inside a transaction) that end in a message.
+    add("options", QStringLiteral("-c enable_hashagg=off -c enable_hashjoin=off -c default_transaction_read_only=off "
+                                  "-c synchronous_commit=on "
+                                  "-c lock_timeout=%1 -c statement_timeout=%2 "
+                                  "-c idle_in_transaction_session_timeout=%3")
+                              .arg(kLockTimeout, kStatementTimeout, kIdleTransactionTimeout));
     QVector<const char *> keyPointers, valuePointers;
     for (int i = 0; i < keys.size(); ++i) {
         keyPointers << keys.at(i).constData();
@@ -315,11 +371,14 @@ std::unique_ptr<Engine> openServerEngine(const ConnectionTextParts &parts)
         throw DbError(QStringLiteral("out of memory"));
     if (PQstatus(conn) != CONNECTION_OK) {
         const QString message = QString::fromUtf8(PQerrorMessage(conn)).simplified();
+        // No password at hand, or the one given was refused: the clerk is asked (again).
         const bool needsPassword = PQconnectionNeedsPassword(conn) && parts.password.isEmpty();
+        const bool passwordRefused = !parts.password.isEmpty() && PQconnectionUsedPassword(conn)
+                                     && (message.contains(QLatin1String("password")) || message.contains(QStringLiteral("密码")));
         PQfinish(conn);
-        if (needsPassword)
+        if (needsPassword || passwordRefused)
             throw PasswordNeeded(message);
-        throw DbError(message);
+        throw DbError(explainedEngineText(EngineFault::ServerUnreachable, message), EngineFault::ServerUnreachable);
     }
     // The server's notices (NOTICE, WARNING) are no messages for the clerk.
     PQsetNoticeProcessor(conn, [](void *, const char *) {}, nullptr);

@@ -201,6 +201,9 @@ int TbkMainFrm::LoadOrders()
     const int n = OpenQuery(OrdersStatement(currentTab(), unit->id), ddado);
     if (n > 0)
         ddado.last();
+    // An empty grid is only ever the result of a load that succeeded.
+    if (n < 0)
+        platform::ShowDbError(this, GP.LastError);
     return n;
 }
 
@@ -236,6 +239,10 @@ void TbkMainFrm::dyBtnClick()
         platform::ShowHint(this, QStringLiteral("   请选择订阅报刊的单位...    "));
         return;
     }
+    // The question below needs the unit's lines as the database holds them: a grid that did not load
+    // (a lost link, say) is loaded now, and nothing is entered while it cannot be.
+    if (!ddado.active() && LoadOrders() < 0)
+        return;
     // The order grid moves to an existing line of the title before asking.
     if (ddado.active() && ddado.locate(QStringLiteral("bkdh"), ADO.fieldText(QStringLiteral("bkdh")))
         && !platform::Confirm(this, QStringLiteral("该报刊定单中已存在,是否继续新增？...")))
@@ -273,9 +280,7 @@ void TbkMainFrm::ddcxBtnClick()
     const int n = LoadOrders();
     if (n > 0)
         ddbrow->setFocus();
-    else if (n < 0)
-        platform::ShowHint(this, GP.LastError);
-    else
+    else if (n == 0)
         platform::ShowHint(this, QStringLiteral("未搜索到相关信息..."));
 }
 

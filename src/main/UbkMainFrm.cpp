@@ -80,6 +80,8 @@ TbkMainFrm::TbkMainFrm(QWidget *parent) : QMainWindow(parent), ds(this), ddds(th
     StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
     StatusBar1->addWidget(StatusPanel, 1);
     setStatusBar(StatusBar1);
+    // A connection made anew after a lost link is told here, for a while.
+    SetConnectionNotice([this](const QString &text) { StatusBar1->showMessage(text, 20000); });
 
     ADO.afterScroll = [this] { ADOAfterScroll(); };
 
@@ -97,6 +99,7 @@ TbkMainFrm::~TbkMainFrm()
 {
     // A window destroyed without its close step still releases its unit records.
     ClearUnitList(dwbox);
+    SetConnectionNotice(nullptr);
     ADO.afterScroll = nullptr;
     ds.setDataSet(nullptr);
     ADO.close();

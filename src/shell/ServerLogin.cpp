@@ -29,14 +29,31 @@ bool OpenDatabaseAtLogin(QWidget *owner)
         return true;
     } catch (const db::PasswordNeeded &) {
     }
+    // Asked until the server takes the password or the clerk gives up; a refused password is never
+    // kept for the next try.
     const ServerSettings settings = ReadServerSettings(GP.DatabasePath);
-    ServerPasswordDialog ask(settings.user, settings.host, owner);
-    if (platform::ExecModal(&ask) != QDialog::Accepted)
-        return false;
-    GP.ConnectionText = ServerConnectionText(settings, ask.password());
-    dm->ADOConnection.setConnectionString(GP.ConnectionText);
-    dm->ADOConnection.open();
-    return true;
+    for (bool refused = false;; refused = true) {
+        ServerPasswordDialog ask(settings.user, settings.host, owner);
+        if (refused)
+            ask.setRefused();
+        if (platform::ExecModal(&ask) != QDialog::Accepted) {
+            GP.ConnectionText = ServerConnectionText(settings);
+            return false;
+        }
+        GP.ConnectionText = ServerConnectionText(settings, ask.password());
+        dm->ADOConnection.setConnectionString(GP.ConnectionText);
+        try {
+            dm->ADOConnection.open();
+            return true;
+        } catch (const db::PasswordNeeded &) {
+            GP.ConnectionText = ServerConnectionText(settings);
+        }
+    }
+}
+
+void ServerPasswordDialog::setRefused()
+{
+    promptLabel->setText(QStringLiteral("密码不正确,请重新输入。\n") + promptLabel->text());
 }
 
 ServerPasswordDialog::ServerPasswordDialog(const QString &user, const QString &server, QWidget *owner)
@@ -44,7 +61,8 @@ ServerPasswordDialog::ServerPasswordDialog(const QString &user, const QString &s
 {
     setWindowTitle(QStringLiteral("Tavrin系统"));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("请输入数据库服务器%1上用户%2的密码:").arg(server, user), this));
+    promptLabel = new QLabel(QStringLiteral("请输入数据库服务器%1上用户%2的密码:").arg(server, user), this);
+    layout->addWidget(promptLabel);
     passwordEdit = new QLineEdit(this);
     passwordEdit->setEchoMode(QLineEdit::Password);
     layout->addWidget(passwordEdit);

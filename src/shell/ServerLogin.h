@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QString>
 
+class QLabel;
 class QLineEdit;
 class QWidget;
 
@@ -14,8 +15,8 @@ QString MissingDatabaseMessage(const QString &databasePath);
 
 // Opens dm->ADOConnection from GP.ConnectionText. A server that wants a password which neither the
 // text nor the user's password file (~/.pgpass) gives makes the clerk type it (ServerPasswordDialog);
-// it is then kept in GP.ConnectionText, in memory only, for reconnecting. False when the clerk
-// cancels; throws db::DbError with the engine's message when the database cannot be opened.
+// it is then kept in GP.ConnectionText, in memory only, for reconnecting. A password the server
+// refuses is asked for again (and forgotten). False when the clerk cancels; throws db::DbError with the engine's message when the database cannot be opened.
 bool OpenDatabaseAtLogin(QWidget *owner);
 
 // Asks for the server password of `user`.
@@ -24,5 +25,8 @@ class ServerPasswordDialog : public QDialog {
 public:
     ServerPasswordDialog(const QString &user, const QString &server, QWidget *owner = nullptr);
     QString password() const;
+    // Says that the password typed before was refused.
+    void setRefused();
     QLineEdit *passwordEdit;
+    QLabel *promptLabel;
 };

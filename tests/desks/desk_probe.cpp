@@ -1,7 +1,10 @@
 // One desk for the multi-desk tests, working on the database that a path names (a file, or a
 // settings file describing a server) with the program's own statements:
 //   desk_probe orders PATH DESK COUNT UNIT...   enters COUNT order lines, cycling through the units and
-//                                               the demo titles; prints "unit copies" per unit at the end
+//                                               the demo titles; prints "unit copies" per unit at the end,
+//                                               then "latency MEDIAN WORST" (milliseconds of one save) and
+//                                               "span FIRST LAST" (clock milliseconds of the first save's
+//                                               start and the last one's end)
 //   desk_probe import PATH COUNT                imports COUNT postal titles one entry at a time, as the
 //                                               catalogue import does; prints "imported N" after each
 //   desk_probe desk PATH                        a clerk at the order grid, driven line by line on stdin:
@@ -12,6 +15,9 @@
 //                                                 add UNIT CODE   writes a line as the subscription dialog
 //                                                                 does; prints "written", "refused" or
 //                                                                 "failed <LastError>"
+//                                                 unit NAME -     adds a unit as the unit window does (only
+//                                                                 while no unit carries the name); prints
+//                                                                 the same words
 //                                               and ends at the end of stdin
 //   desk_probe reprice PATH CODE ROUNDS         imports the postal title CODE ROUNDS times, its name and
 //                                               prices alternating between the old set (even rounds) and
@@ -23,10 +29,16 @@
 #include "main/CatalogueQueries.h"
 #include "orders/GuardedWrite.h"
 #include "orders/OrderLineStatements.h"
+#include "orders/UnitStatements.h"
 #include "sheet/CellValue.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QMap>
+
+#include <algorithm>
+#include <vector>
 
 #include <cstdio>
 #include <iostream>
@@ -44,7 +56,11 @@ int enterOrders(int desk, int count, const QList<int> &units)
 {
     const QStringList codes{"1-1", "1-2", "1-9", "3-1", "2-1", "4-2"};
     QMap<int, qint64> copies;
+    std::vector<double> latencies;
+    const qint64 first = QDateTime::currentMSecsSinceEpoch();
     for (int i = 0; i < count; ++i) {
+        QElapsedTimer timer;
+        timer.start();
         NewOrderLine line;
         line.unitId = units.at(i % units.size());
         line.code = codes.at((i + desk) % codes.size());
@@ -57,10 +73,16 @@ int enterOrders(int desk, int count, const QList<int> &units)
                          [](const db::Query &unit) { return !unit.isEmpty(); }, OrderInsertSql(line));
         if (written != GuardedWriteResult::Written)
             return fail("order line", i);
+        latencies.push_back(timer.nsecsElapsed() / 1e6);
         copies[line.unitId] += line.copies;
     }
     for (auto it = copies.cbegin(); it != copies.cend(); ++it)
         std::printf("%d %lld\n", it.key(), static_cast<long long>(it.value()));
+    const qint64 last = QDateTime::currentMSecsSinceEpoch();
+    std::sort(latencies.begin(), latencies.end());
+    if (!latencies.empty())
+        std::printf("latency %.2f %.2f\nspan %lld %lld\n", latencies.at(latencies.size() / 2), latencies.back(),
+                    static_cast<long long>(first), static_cast<long long>(last));
     return 0;
 }
 
@@ -100,6 +122,16 @@ GuardedWriteResult subscribe(int unit, const QString &code)
                         [](const db::Query &rows) { return !rows.isEmpty(); }, OrderInsertSql(line));
 }
 
+void report(GuardedWriteResult written)
+{
+    if (written == GuardedWriteResult::Written)
+        std::printf("written\n");
+    else if (written == GuardedWriteResult::Refused)
+        std::printf("refused\n");
+    else
+        std::printf("failed %s\n", GP.LastError.toUtf8().constData());
+}
+
 int deskAtTheGrid()
 {
     db::Query grid; // the main window's order grid
@@ -110,7 +142,11 @@ int deskAtTheGrid()
             continue;
         const int unit = words.at(1).toInt();
         const QString &code = words.at(2);
-        if (words.at(0) == QLatin1String("look")) {
+        if (words.at(0) == QLatin1String("unit")) {
+            const QString name = words.at(1);
+            report(GuardedWrite(UnitNamesSql, [&](const db::Query &units) { return !UnitNameTaken(units, name, 0); },
+                                UnitInsertSql(name, QString(), QString())));
+        } else if (words.at(0) == QLatin1String("look")) {
             if (OpenQuery(OrdersStatement(0, unit), grid) < 0)
                 return fail("look", unit);
             int seen = 0;
@@ -120,13 +156,7 @@ int deskAtTheGrid()
             const bool asks = grid.active() && grid.locate(QStringLiteral("bkdh"), code);
             std::printf("saw %d %s\n", seen, asks ? "ask" : "no-ask");
         } else if (words.at(0) == QLatin1String("add")) {
-            const GuardedWriteResult written = subscribe(unit, code);
-            if (written == GuardedWriteResult::Written)
-                std::printf("written\n");
-            else if (written == GuardedWriteResult::Refused)
-                std::printf("refused\n");
-            else
-                std::printf("failed %s\n", GP.LastError.toUtf8().constData());
+            report(subscribe(unit, code));
         }
         std::fflush(stdout);
     }

@@ -5,18 +5,24 @@
 
 #include "ServerSchema.h"
 #include "data/ServerSettings.h"
+#include "data/Backup.h"
 #include "data/Udm.h"
 #include "db/Connection.h"
+#include "db/Engine.h"
+#include "orders/GuardedWrite.h"
 #include "main/CatalogueQueries.h"
 #include "orders/OrderLineStatements.h"
 
 #include <QDir>
 #include <QProcess>
+#include <QThread>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -47,6 +53,101 @@ QString clusterScript(const QStringList &args, bool *ok)
     if (!*ok)
         qWarning("pg-cluster %s: %s", qPrintable(args.join(' ')), p.readAllStandardError().constData());
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// A cluster of the test's own (its server is stopped and crashed; the shared one serves other tests),
+// with the program's tables in database postgres and a settings file naming it for `user`.
+class PrivateCluster {
+public:
+    PrivateCluster()
+    {
+        bool ok = false;
+        m_folder = clusterScript({"create", "--fast"}, &ok);
+        if (!ok) {
+            m_folder.clear();
+            return;
+        }
+        try {
+            db::Connection server;
+            server.setConnectionString(ConnectionTextFor(settingsFor("postgres")));
+            server.open();
+            QString error;
+            m_ok = bkdata::createServerSchema(server, {}, &error);
+            if (!m_ok)
+                qWarning("%s", qPrintable(error));
+        } catch (const db::DbError &e) {
+            qWarning("%s", qPrintable(e.message()));
+        }
+    }
+    ~PrivateCluster()
+    {
+        bool ok = false;
+        if (!m_folder.isEmpty())
+            clusterScript({"destroy", m_folder}, &ok);
+    }
+    bool ok() const { return m_ok; }
+    // halt, crash or resume
+    bool server(const QString &command)
+    {
+        bool ok = false;
+        clusterScript({command, m_folder}, &ok);
+        return ok;
+    }
+    QString settingsFor(const QString &user)
+    {
+        const QString path = QDir(m_dir.path()).filePath(user + QStringLiteral(".ini"));
+        QSettings settings(path, QSettings::IniFormat);
+        settings.setValue("server/host", m_folder);
+        settings.setValue("server/database", "postgres");
+        settings.setValue("server/user", user);
+        settings.setValue("server/sslmode", "disable");
+        return path;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_folder;
+    bool m_ok = false;
+};
+
+// The data module of a desk on the database that `path` names.
+void deskOn(const QString &path)
+{
+    delete dm;
+    dm = new Tdm;
+    GP.DatabasePath = path;
+    GP.ConnectionText = ConnectionTextFor(path);
+}
+
+// Ends every other session on the test process's database, as a restart of the server does to a desk.
+int endOtherSessions(const QString &where = QStringLiteral("true"))
+{
+    db::Connection admin;
+    admin.setConnectionString(TestDatabase::serverAdminConnectionText(TestDatabase::serverDatabaseName()));
+    admin.open();
+    const db::ResultSet ended = admin.engine().select(
+        QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where datname = current_database() "
+                       "and pid <> pg_backend_pid() and ")
+            + where,
+        QString());
+    return int(ended.rows.size());
+}
+
+NewOrderLine orderLine(int unit, const QString &code)
+{
+    NewOrderLine line;
+    line.unitId = unit;
+    line.code = code;
+    line.period = QStringLiteral("月刊");
+    line.copies = 1;
+    line.amount = 12.5;
+    return line;
+}
+
+GuardedWriteResult subscribe(int unit, const QString &code)
+{
+    return GuardedWrite(QStringLiteral("select id from dwinfo where id=") + QString::number(unit),
+                        [](const db::Query &rows) { return !rows.isEmpty(); }, OrderInsertSql(orderLine(unit, code)));
 }
 
 // A desk_probe clerk at the order grid, driven one command at a time.
@@ -256,6 +357,161 @@ private slots:
         QCOMPARE(number("select sum(fs) from torder"), qint64(1));
     }
 
+    // Two desks add units of the same new names at the same moment: each name is written once, the
+    // other desk is refused, and units of different names do not stop each other.
+    void twoDesksAddTheSameUnitNameAtOnce()
+    {
+        if (skipProcesses())
+            QSKIP("desk processes are skipped in this run");
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY2(tdb.ok(), TestDatabase::engineName());
+        GridDesk first(tdb.path()), second(tdb.path());
+        QVERIFY(first.started());
+        QVERIFY(second.started());
+        const int names = 25;
+        for (int i = 0; i < names; ++i) {
+            first.send(QString("unit 同名单位%1 -").arg(i));
+            second.send(QString("unit 同名单位%1 -").arg(i));
+            QStringList replies{first.reply(), second.reply()};
+            replies.sort();
+            QCOMPARE(replies, QStringList({"refused", "written"}));
+            first.send(QString("unit 甲单位%1 -").arg(i));
+            second.send(QString("unit 乙单位%1 -").arg(i));
+            QCOMPARE(first.reply(), QString("written"));
+            QCOMPARE(second.reply(), QString("written"));
+        }
+        QCOMPARE(number("select count(*) from dwinfo"), qint64(3 + 3 * names));
+        QCOMPARE(number("select count(*) from (select distinct dwmc from dwinfo) as a"), qint64(3 + 3 * names));
+    }
+
+    // A desk inside an open transaction holds back no other unit's line; a line that has to wait for a
+    // row another desk holds gives up after a few seconds with a message, and writes nothing.
+    void waitsAreBoundedAndOtherUnitsGoOn()
+    {
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY2(tdb.ok(), TestDatabase::engineName());
+        if (!TestDatabase::onServer())
+            QSKIP("the file has one writer at a time");
+        db::Connection other;
+        other.setConnectionString(GP.ConnectionText);
+        other.open();
+        other.beginTrans();
+        other.execute(OrderInsertSql(orderLine(1, "1-1")));
+        QCOMPARE(subscribe(2, "1-2"), GuardedWriteResult::Written);
+        QCOMPARE(subscribe(1, "1-9"), GuardedWriteResult::Written);
+        other.engine().select("select id from dwinfo where id=3 for update", QString());
+        QCOMPARE(subscribe(3, "3-1"), GuardedWriteResult::Failed);
+        QVERIFY2(GP.LastError.startsWith("提交时出现异常->等待数据库服务器超时"), qPrintable(GP.LastError));
+        QVERIFY2(GP.LastError.endsWith("）"), qPrintable(GP.LastError));
+        other.commitTrans();
+        QCOMPARE(number("select count(*) from torder where dwid=3"), qint64(0));
+        QCOMPARE(number("select count(*) from torder"), qint64(3));
+    }
+
+    // The server ends the desk's session (a restart, an administrator): the next read and the next
+    // write make the connection anew and say so in the status line; a commit cut off midway is
+    // looked up on the new connection and written exactly once.
+    void lostLinkIsMadeAnew()
+    {
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY2(tdb.ok(), TestDatabase::engineName());
+        if (!TestDatabase::onServer())
+            QSKIP("a server engine test");
+        QStringList notices;
+        SetConnectionNotice([&](const QString &text) { notices << text; });
+        auto forget = qScopeGuard([] { SetConnectionNotice(nullptr); });
+        QCOMPARE(number("select count(*) from dwinfo"), qint64(3));
+        QCOMPARE(endOtherSessions(), 1);
+        db::Query grid;
+        QCOMPARE(OpenQuery(OrdersStatement(0, 1), grid), 0); // no lines: a load that succeeded
+        QCOMPARE(notices.size(), 1);
+        QVERIFY2(notices.last().contains("已自动重新连接"), qPrintable(notices.last()));
+        QCOMPARE(endOtherSessions(), 1);
+        QCOMPARE(subscribe(1, "1-1"), GuardedWriteResult::Written);
+        QCOMPARE(notices.size(), 2);
+        QCOMPARE(number("select count(*) from torder"), qint64(1));
+
+        // A commit that takes a while (a deferred check) is cut off while it runs.
+        {
+            db::Connection admin;
+            admin.setConnectionString(TestDatabase::serverAdminConnectionText(TestDatabase::serverDatabaseName()));
+            admin.open();
+            admin.engine().execute("create function slow_commit() returns trigger language plpgsql as "
+                                   "$$ begin perform pg_sleep(1); return null; end $$");
+            admin.engine().execute("create constraint trigger slow_commit after insert on torder deferrable "
+                                   "initially deferred for each row execute function slow_commit()");
+        }
+        std::atomic<int> cut{0};
+        std::thread cutter([&] {
+            for (int i = 0; i < 100 && cut == 0; ++i) {
+                QThread::msleep(50);
+                cut = endOtherSessions("query = 'commit' and state = 'active'");
+            }
+        });
+        const GuardedWriteResult written = subscribe(2, "1-2");
+        cutter.join();
+        QCOMPARE(cut.load(), 1);
+        QCOMPARE(written, GuardedWriteResult::Written);
+        QCOMPARE(number("select count(*) from torder where dwid=2"), qint64(1));
+        QCOMPARE(number("select count(*) from torder"), qint64(2));
+    }
+
+    // What a clerk's own role says (read-only sessions, no waits bounded) does not reach the desk; the
+    // role may not change the group or the catalogue types, and says so in the clerk's words. After the
+    // server stopped and started again, the next action (a safety copy first) connects by itself. An
+    // import is on disk when bulk writing ends: a crash right after it loses nothing.
+    void clerkRolesAndServerFaults()
+    {
+        if (!TestDatabase::onServer())
+            QSKIP("a server engine test");
+        if (qEnvironmentVariableIsEmpty("TAVRIN_PG_CLUSTER_SCRIPT"))
+            QSKIP("TAVRIN_PG_CLUSTER_SCRIPT (scripts/test sets it) names the cluster script");
+        PrivateCluster cluster;
+        QVERIFY(cluster.ok());
+        {
+            db::Connection owner;
+            owner.setConnectionString(ConnectionTextFor(cluster.settingsFor("postgres")));
+            owner.open();
+            for (const QString &statement : bkdata::roleStatements({"clerk1", "clerk2"}, "postgres"))
+                owner.engine().execute(statement);
+            for (const char *setting : {"default_transaction_read_only = on", "lock_timeout = 0",
+                                        "statement_timeout = 0", "synchronous_commit = off"})
+                owner.engine().execute(QString("alter role clerk1 set ") + setting);
+        }
+        deskOn(cluster.settingsFor("clerk1"));
+        GP.WorkYear = 2010;
+        QVERIFY2(ExecSql("insert into dwinfo (dwmc) values ('第一单位')"), qPrintable(GP.LastError));
+        QCOMPARE(subscribe(1, "1-1"), GuardedWriteResult::Written);
+        QVERIFY(!ExecSql("revoke tavrin_desks from clerk2"));
+        QVERIFY2(GP.LastError.startsWith("提交时出现异常->数据库服务器拒绝了本操作(没有权限),请与系统员联系（"),
+                 qPrintable(GP.LastError));
+        QVERIFY(!ExecSql("delete from bkmllx"));
+        QCOMPARE(GP.LastError, QString("提交时出现异常->数据库服务器拒绝了本操作(没有权限),请与系统员联系"
+                                       "（permission denied for table bkmllx）"));
+
+        QVERIFY(cluster.server("halt"));
+        db::Query grid;
+        QCOMPARE(OpenQuery(OrdersStatement(0, 1), grid), -1);
+        QVERIFY2(GP.LastError.contains("无法连接数据库服务器"), qPrintable(GP.LastError));
+        QVERIFY(cluster.server("resume"));
+        const BackupResult backup = WriteBackup(BackupReason::CatalogueImport);
+        QVERIFY2(!backup.failed(), qPrintable(backup.error));
+        QCOMPARE(OpenQuery(OrdersStatement(0, 1), grid), 1);
+
+        const int titles = 2000;
+        dm->ADOConnection.setBulkWriting(true);
+        for (int i = 0; i < titles; ++i)
+            QVERIFY2(ExecSqlBatch({QString("insert into post (bkdh, bkmc) values ('%1-%2', '报刊%3')")
+                                       .arg(1 + i / 100).arg(i % 100 + 1).arg(i)}),
+                     qPrintable(GP.LastError));
+        dm->ADOConnection.setBulkWriting(false);
+        QVERIFY(cluster.server("crash"));
+        QVERIFY(cluster.server("resume"));
+        QCOMPARE(number("select count(*) from post"), qint64(titles));
+        delete dm;
+        dm = nullptr;
+    }
+
     void serverStoppedInTheMiddleOfAnImport()
     {
         if (!TestDatabase::onServer())
@@ -264,27 +520,9 @@ private slots:
             QSKIP("desk processes are skipped in this run");
         if (qEnvironmentVariableIsEmpty("TAVRIN_PG_CLUSTER_SCRIPT"))
             QSKIP("TAVRIN_PG_CLUSTER_SCRIPT (scripts/test sets it) names the cluster script");
-        bool ok = false;
-        const QString cluster = clusterScript({"create", "--fast"}, &ok);
-        QVERIFY(ok);
-        auto cleanup = qScopeGuard([&] { clusterScript({"destroy", cluster}, &ok); });
-
-        QTemporaryDir dir;
-        const QString settingsPath = dir.filePath(ServerSettingsFileName());
-        {
-            QSettings settings(settingsPath, QSettings::IniFormat);
-            settings.setValue("server/host", cluster);
-            settings.setValue("server/database", "postgres");
-            settings.setValue("server/user", "postgres");
-            settings.setValue("server/sslmode", "disable");
-        }
-        {
-            db::Connection server;
-            server.setConnectionString(ConnectionTextFor(settingsPath));
-            server.open();
-            QString error;
-            QVERIFY2(bkdata::createServerSchema(server, {}, &error), qPrintable(error));
-        }
+        PrivateCluster cluster;
+        QVERIFY(cluster.ok());
+        const QString settingsPath = cluster.settingsFor("postgres");
         const int titles = 3000;
         QProcess import;
         import.start(probe(), {"import", settingsPath, QString::number(titles)});
@@ -295,21 +533,16 @@ private slots:
                 reported = import.readLine().trimmed().split(' ').value(1).toInt();
         }
         QVERIFY(reported >= 400);
-        clusterScript({"halt", cluster}, &ok);
-        QVERIFY(ok);
+        QVERIFY(cluster.server("halt"));
         QVERIFY(import.waitForFinished(60000));
         QCOMPARE(import.exitCode(), 1); // the import stopped with the engine's message
         const QString failure = QString::fromUtf8(import.readAllStandardError());
         while (import.canReadLine())
             reported = import.readLine().trimmed().split(' ').value(1).toInt();
         QVERIFY2(!failure.isEmpty(), "no failure message");
-        clusterScript({"resume", cluster}, &ok);
-        QVERIFY(ok);
+        QVERIFY(cluster.server("resume"));
 
-        delete dm;
-        dm = new Tdm;
-        GP.DatabasePath = settingsPath;
-        GP.ConnectionText = ConnectionTextFor(settingsPath);
+        deskOn(settingsPath);
         // Whole entries only: every row complete, no code twice, and every reported entry there
         // (the one in flight may or may not have been committed).
         const qint64 rows = number("select count(*) from post");

@@ -203,20 +203,37 @@ bool moveFileToServer(const QString &filePath, db::Connection &server, QString *
     }
 }
 
-QStringList roleStatements(const QString &role, const QString &database)
+QString deskGroupName()
 {
-    const QString r = QLatin1Char('"') + QString(role).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-    const QString d = QLatin1Char('"') + QString(database).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-    return {
-        QStringLiteral("create role %1 login password 'CHANGE-ME' nosuperuser nocreatedb nocreaterole noinherit").arg(r),
-        QStringLiteral("revoke all on database %1 from public").arg(d),
-        QStringLiteral("grant connect on database %1 to %2").arg(d, r),
-        QStringLiteral("revoke create on schema public from public"),
-        QStringLiteral("grant usage on schema public to %1").arg(r),
-        QStringLiteral("grant select on bkmllx to %1").arg(r),
-        QStringLiteral("grant select, insert, update, delete on post, nopost, dwinfo, torder, rqdzb, tkhkb to %1").arg(r),
-        QStringLiteral("grant usage on all sequences in schema public to %1").arg(r),
+    return QStringLiteral("tavrin_desks");
+}
+
+QStringList roleStatements(const QStringList &clerks, const QString &database)
+{
+    auto quoted = [](const QString &name) {
+        return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
     };
+    const QString g = quoted(deskGroupName());
+    const QString d = quoted(database);
+    // The group holds the privileges and never logs in; only its own owner (the database's owner)
+    // changes it or its members.
+    QStringList statements{
+        QStringLiteral("create role %1 nologin nosuperuser nocreatedb nocreaterole noinherit").arg(g),
+        QStringLiteral("revoke all on database %1 from public").arg(d),
+        QStringLiteral("grant connect, temporary on database %1 to %2").arg(d, g),
+        QStringLiteral("revoke create on schema public from public"),
+        QStringLiteral("grant usage on schema public to %1").arg(g),
+        QStringLiteral("grant select on bkmllx to %1").arg(g),
+        QStringLiteral("grant select, insert, update, delete on post, nopost, dwinfo, torder, rqdzb, tkhkb to %1").arg(g),
+        QStringLiteral("grant usage on all sequences in schema public to %1").arg(g),
+    };
+    // One login role per clerk (or desk), a member of the group without the right to change it. Its
+    // password is set by the administrator afterwards (psql's \password), never written here.
+    for (const QString &clerk : clerks)
+        statements << QStringLiteral("create role %1 login inherit nosuperuser nocreatedb nocreaterole noreplication "
+                                     "in role %2")
+                          .arg(quoted(clerk), g);
+    return statements;
 }
 
 } // namespace bkdata

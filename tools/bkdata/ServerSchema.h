@@ -26,8 +26,12 @@ bool createServerSchema(db::Connection &server, const CreateOptions &options, QS
 // missing; refuses a server database whose tables hold rows (catalogue types aside).
 bool moveFileToServer(const QString &filePath, db::Connection &server, QString *report, QString *error);
 
-// The statements that let `role` (an ordinary login role) read and write the seven tables, and do
-// nothing else, in database `database`.
-QStringList roleStatements(const QString &role, const QString &database);
+// The group role of the desks: it holds the privileges on the seven tables and cannot log in.
+QString deskGroupName();
+
+// The statements that make the desks' group (read and write the seven tables of `database`, connect
+// to it, nothing else) and one login role per name in `clerks`, a member of the group that cannot
+// change it. No password is set: the administrator gives each role its own.
+QStringList roleStatements(const QStringList &clerks, const QString &database);
 
 } // namespace bkdata

@@ -3,8 +3,9 @@
 //   bkdata --restore BACKUP [FILE]                  a database file restored from a safety copy
 //   bkdata --server SETTINGS.ini [--demo]           the schema in an empty database of a PostgreSQL server
 //   bkdata --server SETTINGS.ini --move FILE        a desk's file moved to the server, in one transaction
-//   bkdata --role-statements ROLE [--server SETTINGS.ini]
-//                                                   prints the statements that make an ordinary role
+//   bkdata --role-statements CLERK[,CLERK...] [--server SETTINGS.ini]
+//                                                   prints the statements that make the desks' group and
+//                                                   a login role per clerk (run after the tables exist)
 // FILE defaults to where the program looks for its database: bkdata.mdb beside this program, or for an
 // installed copy the user's data folder (~/.local/share/tavrin). An existing file is never overwritten
 // (missing folders on the way are made); a server database that holds data is never written. The
@@ -132,9 +133,10 @@ int main(int argc, char **argv)
                       QStringLiteral("Move every row of this database file to the server (with --server)."),
                       QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("role-statements"),
-                      QStringLiteral("Print the statements that let ROLE read and write the seven tables and nothing "
-                                     "else."),
-                      QStringLiteral("ROLE")});
+                      QStringLiteral("Print the statements that make the desks' group (it may read and write the seven "
+                                     "tables and nothing else) and a login role in it for each clerk named; run them "
+                                     "as the database's owner after the tables exist, then set each role's password."),
+                      QStringLiteral("CLERK[,CLERK...]")});
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("The database file (default: where the program looks for it)."));
     parser.process(app);
@@ -146,8 +148,14 @@ int main(int argc, char **argv)
     if (parser.isSet(QStringLiteral("role-statements"))) {
         const QString database = settingsPath.isEmpty() ? QStringLiteral("bkdata")
                                                         : ReadServerSettings(settingsPath).database;
-        for (const QString &statement : bkdata::roleStatements(parser.value(QStringLiteral("role-statements")), database))
+        const QStringList clerks = parser.value(QStringLiteral("role-statements")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        std::printf("-- run as the owner of database %s, after the tables exist (bkdata --server)\n", qPrintable(database));
+        for (const QString &statement : bkdata::roleStatements(clerks, database))
             std::printf("%s;\n", qPrintable(statement));
+        std::printf("-- then give each login role its own password in psql: \\password NAME\n"
+                    "-- and let the group reach only this database (pg_hba.conf):\n"
+                    "--   hostssl %s +%s 0.0.0.0/0 scram-sha-256\n",
+                    qPrintable(database), qPrintable(bkdata::deskGroupName()));
         return 0;
     }
     if (!settingsPath.isEmpty())
