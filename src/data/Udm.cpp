@@ -88,8 +88,11 @@ bool readAgainAfterLostLink(const std::function<void()> &read, const QString &pr
             read();
             return true;
         } catch (const db::DbError &e) {
-            if (attempt == 0 && !inTransaction && isLinkFault(e) && EnsureConnected())
-                continue;
+            if (attempt == 0 && !inTransaction && isLinkFault(e)) {
+                if (EnsureConnected())
+                    continue;
+                return false; // LastError says why the server cannot be reached
+            }
             GP.LastError = prefix + e.message();
             return false;
         }

@@ -95,7 +95,7 @@ public:
     explicit ServerEngine(PGconn *conn) : m_conn(conn) {}
     ~ServerEngine() override { PQfinish(m_conn); }
 
-    bool alive() const override { return PQstatus(m_conn) == CONNECTION_OK; }
+    bool alive() const override { return !m_lost && PQstatus(m_conn) == CONNECTION_OK; }
 
     bool inTransaction() const override
     {
@@ -126,8 +126,11 @@ public:
         }
         PGresult *res = PQexec(m_conn, "commit");
         const char *state = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+        const bool failedCommit = !res || PQresultStatus(res) != PGRES_COMMAND_OK;
         const bool linkLost = PQstatus(m_conn) != CONNECTION_OK
+                              || (failedCommit && (!state || !*state))
                               || serverEngineFault(QByteArray(state ? state : ""), true) == EngineFault::ConnectionLost;
+        m_lost = m_lost || linkLost;
         if (!xid.isEmpty() && linkLost) {
             const QString text = failure(res);
             PQclear(res);
@@ -156,9 +159,10 @@ public:
             Result r(run("rollback"));
     }
 
-    // Bulk writing does not wait for each commit to reach the disk. Switching it off writes one more
-    // transaction (its id assigned) and waits until that one is on disk: the server's log is written
-    // in order, so every commit before it is on disk then too.
+    // Bulk writing does not wait for each commit to reach the disk. Switching it off commits one more
+    // transaction that writes to the server's log (a message of its own: a transaction that writes
+    // nothing is not waited for) and waits until it is on disk: the log is written in order, so every
+    // commit before it is on disk then too.
     void setBulkWriting(bool on) override
     {
         if (on) {
@@ -166,9 +170,7 @@ public:
             return;
         }
         Result r(run("set synchronous_commit to on"));
-        begin();
-        Result id(run("select pg_current_xact_id()"));
-        commit();
+        Result flushed(run("select pg_logical_emit_message(true, 'tavrin', 'bulk writing ends')"));
     }
 
     void execute(const QString &engineSql) override
@@ -258,7 +260,12 @@ private:
         if (message.isEmpty())
             message = QStringLiteral("the server gave no answer");
         const char *state = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
-        const EngineFault fault = serverEngineFault(QByteArray(state ? state : ""), PQstatus(m_conn) == CONNECTION_OK);
+        // Every error of the server carries its code; one without came from the client library
+        // itself: the link broke.
+        const bool linkUp = PQstatus(m_conn) == CONNECTION_OK && state && *state;
+        const EngineFault fault = serverEngineFault(QByteArray(state ? state : ""), linkUp);
+        if (fault == EngineFault::ConnectionLost)
+            m_lost = true; // the next helper call makes the connection anew
         PQclear(res);
         throw DbError(explainedEngineText(fault, message), fault);
     }
@@ -324,6 +331,7 @@ private:
 
     PGconn *m_conn;
     QString m_unresolvedCommit;
+    mutable bool m_lost = false;
     int m_sentYear = -1;
     QHash<QString, QStringList> m_primaryKeys;
 };

@@ -39,8 +39,10 @@ bool skipProcesses()
 qint64 number(const QString &sql)
 {
     db::Query q;
-    if (OpenQuery(sql, q) < 1)
+    if (OpenQuery(sql, q) < 1) {
+        qWarning("%s: %s", qPrintable(sql), qPrintable(GP.LastError));
         return -1;
+    }
     return q.fieldIntAt(0);
 }
 
