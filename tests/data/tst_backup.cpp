@@ -147,13 +147,20 @@ private slots:
         QCOMPARE(CountRows(QStringLiteral("select * from dwinfo")), 3);
     }
 
+    // A closed connection (a lost link) is opened again for the copy, as for any action; one that
+    // cannot be opened fails the copy and writes nothing.
     void closedConnectionFails()
     {
         TestDatabase tdb;
         QVERIFY(tdb.ok());
         dm->ADOConnection.close();
+        const QString text = GP.ConnectionText;
+        GP.ConnectionText = ConnectionTextFor(QDir(tdb.folder()).filePath(QStringLiteral("missing.mdb")));
         QVERIFY(WriteBackup(BackupReason::ClearOrders).failed());
         QVERIFY(!QDir(BackupFolder(tdb.path())).exists());
+        GP.ConnectionText = text;
+        const BackupResult reopened = WriteBackup(BackupReason::ClearOrders);
+        QVERIFY2(!reopened.failed(), qPrintable(reopened.error));
     }
 };
 

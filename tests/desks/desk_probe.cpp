@@ -24,6 +24,8 @@
 //                                               the new one; prints "imported N" after each
 // Exit code 0 when everything was written, 1 with the LastError text on stderr otherwise.
 
+#include "DeskWrites.h"
+
 #include "catalogue/CatalogueImport.h"
 #include "data/Udm.h"
 #include "main/CatalogueQueries.h"
@@ -107,19 +109,6 @@ int importTitles(int count)
         std::fflush(stdout);
     }
     return 0;
-}
-
-// The line the subscription dialog writes for `unit` and `code`.
-GuardedWriteResult subscribe(int unit, const QString &code)
-{
-    NewOrderLine line;
-    line.unitId = unit;
-    line.code = code;
-    line.period = QStringLiteral("月刊");
-    line.copies = 1;
-    line.amount = 12.5;
-    return GuardedWrite(QStringLiteral("select id from dwinfo where id=") + QString::number(unit),
-                        [](const db::Query &rows) { return !rows.isEmpty(); }, OrderInsertSql(line));
 }
 
 void report(GuardedWriteResult written)

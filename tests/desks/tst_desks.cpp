@@ -1,6 +1,7 @@
 // Several desks on one database. Runs on the engine that TAVRIN_TEST_ENGINE names; the server stop
 // in the middle of an import runs on a private cluster of its own (the shared one serves other tests).
 
+#include "DeskWrites.h"
 #include "TestDatabase.h"
 
 #include "ServerSchema.h"
@@ -133,23 +134,6 @@ int endOtherSessions(const QString &where = QStringLiteral("true"))
             + where,
         QString());
     return int(ended.rows.size());
-}
-
-NewOrderLine orderLine(int unit, const QString &code)
-{
-    NewOrderLine line;
-    line.unitId = unit;
-    line.code = code;
-    line.period = QStringLiteral("月刊");
-    line.copies = 1;
-    line.amount = 12.5;
-    return line;
-}
-
-GuardedWriteResult subscribe(int unit, const QString &code)
-{
-    return GuardedWrite(QStringLiteral("select id from dwinfo where id=") + QString::number(unit),
-                        [](const db::Query &rows) { return !rows.isEmpty(); }, OrderInsertSql(orderLine(unit, code)));
 }
 
 // A desk_probe clerk at the order grid, driven one command at a time.
@@ -398,7 +382,7 @@ private slots:
         other.setConnectionString(GP.ConnectionText);
         other.open();
         other.beginTrans();
-        other.execute(OrderInsertSql(orderLine(1, "1-1")));
+        other.execute(OrderInsertSql(deskOrderLine(1, "1-1")));
         QCOMPARE(subscribe(2, "1-2"), GuardedWriteResult::Written);
         QCOMPARE(subscribe(1, "1-9"), GuardedWriteResult::Written);
         other.engine().select("select id from dwinfo where id=3 for update", QString());
