@@ -41,7 +41,7 @@ bool IsCatalogueCode(const QString &code);
 
 // "post" for catalogue type 0, "nopost" for every other type.
 QString ImportTargetTable(int catalogueType);
-// "insert into <table> (<headers joined by ",">)".
+// "insert into <table> (<headers joined by ",">)", with ",mllx" added for nopost when no header names it.
 QString ImportInsertHead(const QString &table, const QStringList &headers);
 
 // The text a cell goes into a numeric column as: a finite number in plain decimal notation (also a
@@ -49,7 +49,7 @@ QString ImportInsertHead(const QString &table, const QStringList &headers);
 QString NumericCellSql(const sheet::CellValue &cell);
 
 // Why a cell stops the import at its row.
-enum class ImportCellFault { None, NotANumber, NegativePrice, BadCode };
+enum class ImportCellFault { None, NotANumber, NegativePrice, BadCode, WrongType };
 
 // The statements of one data row, or the cell that stops the import there.
 struct ImportRowStatements {
@@ -57,9 +57,12 @@ struct ImportRowStatements {
     int badColumn = -1;     // 0-based column of the cell that stops the row; -1 when the row is sound
     ImportCellFault fault = ImportCellFault::None;
 };
-// `cells` holds the row's cells of columns 1 to headers.size().
+// `cells` holds the row's cells of columns 1 to headers.size(). A code is unique only within its
+// catalogue type: into nopost the delete matches `catalogueType` (the type the clerk chose) too, a
+// row whose MLLX is empty or another type is refused (WrongType), and a sheet without an MLLX column
+// writes `catalogueType` (ImportInsertHead names the column then).
 ImportRowStatements BuildImportRow(const QString &table, const QString &insertHead, const QStringList &headers,
-                                   const QVector<sheet::CellValue> &cells);
+                                   const QVector<sheet::CellValue> &cells, int catalogueType = 0);
 
 // The messages that stop an import at a row (rows and columns 1-based).
 QString BadHeaderMessage(int column, const QString &header);
@@ -68,6 +71,7 @@ QString DuplicateHeaderMessage(int firstColumn, const QString &firstHeader, int 
 QString NotANumberMessage(int row, int column, const QString &header, const QString &cellText);
 QString NegativePriceMessage(int row, int column, const QString &header, const QString &cellText);
 QString BadCodeMessage(int row, int column, const QString &header, const QString &cellText);
+QString WrongTypeMessage(int row, int column, const QString &header, const QString &cellText);
 // A cell's content as the messages quote it: numbers that are none (NaN, infinities) by their names.
 QString CellTextForMessage(const sheet::CellValue &cell);
 // The message for a row's fault (not None).

@@ -368,7 +368,7 @@ void TbkmlFrm::importRows()
                                                              duplicate.second + 1, headers.at(duplicate.second)));
             break;
         }
-        const ImportRowStatements row = BuildImportRow(table, head, headers, cells.mid(0, columns));
+        const ImportRowStatements row = BuildImportRow(table, head, headers, cells.mid(0, columns), mllxBox->ItemIndex());
         if (row.badColumn >= 0) {
             m_stoppedAtRow = r;
             platform::ShowError(this, CellFaultMessage(row.fault, r, row.badColumn + 1, headers.at(row.badColumn),

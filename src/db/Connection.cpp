@@ -56,6 +56,8 @@ void Connection::open()
     m_engine->observer = m_observer;
     m_server = parts.isServer();
     m_bulkWriting = false;
+    static quint64 openings = 0;
+    m_session = ++openings;
 }
 
 void Connection::close()

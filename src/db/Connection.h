@@ -48,6 +48,9 @@ public:
     // next helper call opens the connection again.
     bool connected() const;
     bool isServer() const { return m_server; }
+    // A number that no other opening of any connection of the process had: what lives only as long
+    // as one opening (the connection's temporary tables) belongs to it.
+    quint64 session() const { return m_session; }
 
     void beginTrans();
     void commitTrans();
@@ -77,6 +80,7 @@ private:
     std::function<void(const QString &)> m_observer;
     bool m_bulkWriting = false;
     bool m_server = false;
+    quint64 m_session = 0;
 };
 
 } // namespace db

@@ -377,7 +377,7 @@ void TbkMainFrm::restoreBtnClick()
     if (!EnsureIrregularIssueTable())
         platform::ShowError(this, QStringLiteral("数据库升级出现异常->") + GP.LastError);
     ForgetCalendarCheck();
-    if (!CalendarHoldsYear(GP.WorkYear) && !BuildDateTable(GP.WorkYear))
+    if (!CalendarHoldsYear(GP.WorkYear) && !BuildConnectionCalendar(GP.WorkYear))
         platform::ShowError(this, QStringLiteral("初始年度出现异常->") + GP.LastError);
     ADO.close();
     ddado.close();

@@ -214,16 +214,17 @@ void Tloginfrm::BitBtn1Click()
     done(QDialog::Accepted);
 }
 
-// Prices over part of a year count issues in the calendar table, so it must hold exactly the
-// processing year: rebuilt on request (初始年度), and for every role when it is missing or holds
-// another year (it is derived data, rebuilt in a fraction of a second).
+// Prices over part of a year count issues in the calendar, so it must hold exactly the processing
+// year. The shared table is rebuilt on request (初始年度); every role counts in a calendar of its own
+// connection, built here when it is missing or holds another year (derived data, built in a fraction
+// of a second), so no other desk's year changes this desk's prices.
 bool Tloginfrm::prepareCalendar()
 {
     if (ndBox->isChecked())
         return BuildDateTable(GP.WorkYear);
     if (CalendarHoldsYear(GP.WorkYear))
         return true;
-    return BuildDateTable(GP.WorkYear);
+    return BuildConnectionCalendar(GP.WorkYear);
 }
 
 void Tloginfrm::BitBtn2Click()

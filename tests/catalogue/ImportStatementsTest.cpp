@@ -20,9 +20,9 @@ private slots:
         const QStringList headers = {"BKDH", "BKMC", "MLLX", "QNJ"};
         const QString table = ImportTargetTable(2);
         const ImportRowStatements row =
-            BuildImportRow(table, ImportInsertHead(table, headers), headers, {T("1-101"), T("示例"), N(2), N(120)});
+            BuildImportRow(table, ImportInsertHead(table, headers), headers, {T("1-101"), T("示例"), N(2), N(120)}, 2);
         QCOMPARE(row.badColumn, -1);
-        QCOMPARE(row.statements, QStringList({"delete from nopost where bkdh='1-101'",
+        QCOMPARE(row.statements, QStringList({"delete from nopost where bkdh='1-101' and mllx=2",
                                               "insert into nopost (BKDH,BKMC,MLLX,QNJ) values ('1-101','示例',2,120)"}));
     }
 
@@ -64,8 +64,9 @@ private slots:
 
     void withoutCodeColumnNothingIsDeleted()
     {
-        const ImportRowStatements row = BuildImportRow("nopost", "H", {"BKMC", "QNJ"}, {T("甲"), N(5)});
-        QCOMPARE(row.statements, QStringList({"H values ('甲',5)"}));
+        const ImportRowStatements row = BuildImportRow("nopost", "H", {"BKMC", "QNJ"}, {T("甲"), N(5)}, 1);
+        QCOMPARE(row.statements, QStringList({"H values ('甲',5,1)"})); // the type chosen, as no column gives it
+        QCOMPARE(ImportInsertHead("nopost", {"BKMC", "QNJ"}), QString("insert into nopost (BKMC,QNJ,mllx)"));
     }
 
     void quotesInTextsAreDoubled()

@@ -41,7 +41,7 @@ private slots:
                  QString("select torder.*,a.bkmc,a.qnj from  torder left join (select bkdh,bkmc,qnj from post "
                          "group by bkdh,bkmc,qnj) as a on torder.bkdh=a.bkdh where dwid=7 and torder.mllx=0 "
                          "order by joindate"));
-        QVERIFY(OrdersStatement(2, 12).contains("from nopost group by"));
+        QVERIFY(OrdersStatement(2, 12).contains("from nopost where mllx=2 group by"));
         QVERIFY(OrdersStatement(2, 12).contains("where dwid=12 and torder.mllx=2 "));
     }
 

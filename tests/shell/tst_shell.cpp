@@ -361,9 +361,9 @@ private slots:
     {
         QVERIFY(BuildDateTable(2010));
         QCOMPARE(calendarRows(), 365);
-        // The calendar table refuses new rows: the rebuild fails part-way and must undo itself.
+        // The shared calendar table refuses new rows: the rebuild fails part-way and must undo itself.
         dm->ADOConnection.execute(QStringLiteral(
-            "create trigger refuse_days before insert on rqdzb begin select raise(abort, 'rqdzb is read-only'); end"));
+            "create trigger main.refuse_days before insert on rqdzb begin select raise(abort, 'rqdzb is read-only'); end"));
 
         ShownLogin login;
         login.chooseRole(RoleSystem);
@@ -538,8 +538,8 @@ private slots:
         QCOMPARE(year->value(), 2009);
     }
 
-    // Every role finds the calendar of its processing year after the login: a missing calendar or
-    // one of another year is rebuilt, one of the right year is left alone.
+    // Every role finds the calendar of its processing year after the login, one of its own connection,
+    // whatever year the shared table holds.
     void loginBringsTheCalendarToTheProcessingYear()
     {
         Tloginfrm::Today = [] { return QDate(2025, 3, 1); };
@@ -559,24 +559,30 @@ private slots:
             QCOMPARE(CountIssues(QStringLiteral("月报"), QStringLiteral("每月31号出版"), 4, 6), 3);
         }
 
-        // A calendar of the right year is kept (a trigger would refuse any rebuild).
+        // The shared calendar is rebuilt on request only (a trigger would refuse it): a login with another
+        // year builds the desk's own calendar and leaves the shared one.
         dm->ADOConnection.execute(QStringLiteral(
-            "create trigger refuse_days before delete on rqdzb begin select raise(abort, 'rqdzb is read-only'); end"));
+            "create trigger main.refuse_days before delete on rqdzb begin select raise(abort, 'rqdzb is read-only'); end"));
         ForgetCalendarCheck();
+        Tloginfrm::Today = [] { return QDate(2026, 3, 1); };
         ShownLogin again;
         again.pressOk();
         QVERIFY(again.accepted());
         QCOMPARE(TestHooks::messageCount(), 0);
+        QCOMPARE(CountRows(QStringLiteral("select cbrq from rqdzb where cbrq like '2026-%'")), 365);
+        QCOMPARE(CountRows(QStringLiteral("select cbrq from main.rqdzb where cbrq like '2009-%'")), 365);
 
         // A rebuild that fails is reported as 初始年度 failures are, and the dialog stays.
-        Tloginfrm::Today = [] { return QDate(2026, 3, 1); };
         ShownLogin failing;
+        failing.chooseRole(RoleSystem);
+        failing.form.password->setText(RoleCode(RoleSystem));
+        failing.form.ndBox->setChecked(true);
         failing.pressOk();
         QCOMPARE(TestHooks::messageCount(), 1);
         QVERIFY2(TestHooks::lastMessage().text.startsWith(QStringLiteral("初始年度出现异常->")),
                  qPrintable(TestHooks::lastMessage().text));
         QVERIFY(failing.stillOpen());
-        QCOMPARE(CountRows(QStringLiteral("select cbrq from rqdzb where cbrq like '2025-%'")), 365);
+        QCOMPARE(CountRows(QStringLiteral("select cbrq from main.rqdzb where cbrq like '2009-%'")), 365);
     }
 
     // A fresh database has no calendar: the login builds it, so the operator's first partial-year
