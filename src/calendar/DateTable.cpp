@@ -1,6 +1,7 @@
 #include "calendar/DateTable.h"
 
 #include "data/Udm.h"
+#include "db/DbError.h"
 
 QString CalendarDateText(const QDate &date)
 {
@@ -117,6 +118,27 @@ void rememberVerified(int year)
     verified = {currentSession(), year};
 }
 
+bool runWithoutDatabaseLock(const QStringList &statements)
+{
+    db::Connection &connection = dm->ADOConnection;
+    try {
+        connection.execute(QStringLiteral("savepoint own_calendar"));
+        try {
+            for (const QString &statement : statements)
+                connection.execute(statement);
+        } catch (const db::DbError &) {
+            connection.execute(QStringLiteral("rollback to own_calendar"));
+            connection.execute(QStringLiteral("release own_calendar"));
+            throw;
+        }
+        connection.execute(QStringLiteral("release own_calendar"));
+        return true;
+    } catch (const db::DbError &e) {
+        GP.LastError = QStringLiteral("提交失败->") + e.message();
+        return false;
+    }
+}
+
 bool buildCalendar(int year, bool shared)
 {
     ForgetCalendarCheck();
@@ -128,8 +150,14 @@ bool buildCalendar(int year, bool shared)
     QStringList statements = ConnectionCalendarStatements(year, server);
     if (shared)
         statements << sharedCalendarStatements(year, server);
-    if (!ExecSqlBatch(statements))
+    if (!shared && !server) {
+        // Only the connection's temporary table is written: a savepoint, not a transaction that takes
+        // the database's write lock, so another program's lock on the file never makes it wait.
+        if (!runWithoutDatabaseLock(statements))
+            return false;
+    } else if (!ExecSqlBatch(statements)) {
         return false;
+    }
     own = {currentSession(), year};
     rememberVerified(year);
     return true;

@@ -70,7 +70,7 @@ QString OrdersStatement(int tab, qint32 unitId)
 {
     // A code is unique only within its catalogue type: the titles joined are those of the tab's type.
     return QStringLiteral("select torder.*,a.bkmc,a.qnj from  torder left join (select bkdh,bkmc,qnj from ")
-        + catalogueSelect(tab, QString())
+        + CatalogueTable(tab) + (tab == 0 ? QString() : QStringLiteral(" where mllx=") + QString::number(tab))
         + QStringLiteral(" group by bkdh,bkmc,qnj) as a on torder.bkdh=a.bkdh ")
         + QStringLiteral("where dwid=") + QString::number(unitId) + QStringLiteral(" and torder.mllx=")
         + QString::number(tab) + QStringLiteral(" order by joindate");

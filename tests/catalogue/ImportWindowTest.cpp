@@ -207,7 +207,7 @@ private slots:
         TestHooks::clear();
         w->BitBtn2Click();
         QCOMPARE(Shown(), QStringList({"错误信息:请要导入的目录类型..."}));
-        w->mllxBox->setItemIndex(2);
+        w->mllxBox->setItemIndex(1); // the sheet's MLLX names 非邮发报刊目录
         w->BitBtn2Click();
         QCOMPARE(TestHooks::lastMessage().text, QString("请选择要导入的表..."));
         QCOMPARE(TestHooks::lastMessage().icon, Icon::Error);
