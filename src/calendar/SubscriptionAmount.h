@@ -24,10 +24,10 @@ struct TitlePrices {
 
 struct AmountResult {
     enum class Kind {
-        NoChange, // no term selected: the amount edit keeps its value
+        NoChange, // no term selected: there is no amount
         Empty,    // the copies are empty: the amount edit is cleared
         Amount,   // `amount` is the new amount
-        Failure   // the issue count failed: `failure` is its text, the amount edit keeps its value
+        Failure   // the issue count failed: `failure` is its text, there is no amount
     };
     Kind kind = Kind::NoChange;
     double amount = 0;

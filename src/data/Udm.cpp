@@ -87,14 +87,18 @@ int OpenQuery(const QString &sql, db::Query &query)
 
 bool ExecSql(const QString &sql)
 {
+    return ExecSqlCounted(sql) >= 0;
+}
+
+qint64 ExecSqlCounted(const QString &sql)
+{
     if (!ensureConnected())
-        return false;
+        return -1;
     try {
-        dm->ADOConnection.execute(sql);
-        return true;
+        return dm->ADOConnection.execute(sql);
     } catch (const db::DbError &e) {
         GP.LastError = QStringLiteral("提交时出现异常->") + e.message();
-        return false;
+        return -1;
     }
 }
 

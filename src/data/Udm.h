@@ -53,6 +53,9 @@ QString SqlText(const QString &value);
 int OpenQuery(const QString &sql, db::Query &query);
 // One INSERT, UPDATE or DELETE, no transaction of its own.
 bool ExecSql(const QString &sql);
+// The same, for a statement whose effect depends on what it finds: the number of rows it changed
+// (0 is no success), -1 on failure.
+qint64 ExecSqlCounted(const QString &sql);
 // The statements in order inside one transaction; on any failure none remains in effect.
 bool ExecSqlBatch(const QStringList &sqls);
 // The number of rows a SELECT yields, -1 on failure (LastError is the bare engine message).

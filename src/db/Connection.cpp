@@ -115,9 +115,9 @@ void Connection::setBulkWriting(bool on)
     m_bulkWriting = on;
 }
 
-void Connection::execute(const QString &jetSql)
+qint64 Connection::execute(const QString &jetSql)
 {
-    engine().execute(rewriteJetSql(jetSql));
+    return engine().execute(rewriteJetSql(jetSql));
 }
 
 } // namespace db

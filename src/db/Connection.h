@@ -63,8 +63,9 @@ public:
     void setBulkWriting(bool on);
     bool bulkWriting() const { return m_bulkWriting; }
 
-    // Runs one statement in the Jet dialect whose result is not used.
-    void execute(const QString &jetSql);
+    // Runs one statement in the Jet dialect whose rows are not read; returns the number of rows an
+    // INSERT, UPDATE or DELETE changed (0 for other statements).
+    qint64 execute(const QString &jetSql);
 
     // For the query objects of this layer; raises DbError when the connection is closed.
     Engine &engine() const;

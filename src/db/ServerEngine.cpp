@@ -127,11 +127,12 @@ public:
         Result r(run(on ? "set synchronous_commit to off" : "set synchronous_commit to on"));
     }
 
-    void execute(const QString &engineSql) override
+    qint64 execute(const QString &engineSql) override
     {
         refuseSecondStatement(engineSql);
         observe(engineSql);
         Result r(run(engineSql.toUtf8()));
+        return QByteArray(PQcmdTuples(r.get())).toLongLong(); // empty for other statements: 0
     }
 
     ResultSet select(const QString &engineSql, const QString &editableTable) override
