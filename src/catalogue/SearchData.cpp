@@ -50,19 +50,21 @@ QStringList firstColumn(const QList<QStringList> &rows)
 
 } // namespace
 
-QStringList SearchDataTableStatements(bool server)
+QStringList SearchDataTableStatements()
 {
-    const QString text = server ? QStringLiteral("text collate \"C\"") : QStringLiteral("text");
-    return {QStringLiteral("create table if not exists bkjs (lb integer not null, yw %1 not null, py %1, szm %1)").arg(text),
+    // Plain types and "if not exists", which both engines read the same way. On a server the plain text
+    // columns take the code-point comparison of the catalogue columns they are compared with.
+    return {QStringLiteral("create table if not exists bkjs (lb integer not null, yw text not null, py text, szm text)"),
             QStringLiteral("create index if not exists bkjs_yw on bkjs (lb, yw)")};
 }
 
 bool EnsureSearchDataTable()
 {
-    const bool server = dm && dm->ADOConnection.isServer();
-    if (server && CountRows(QStringLiteral("select * from bkjs where 1=0")) == 0)
+    // A server's tables are bkdata's to make, and the desks' role may create none: there the
+    // statements run only when the table is missing.
+    if (dm && dm->ADOConnection.isServer() && CountRows(QStringLiteral("select * from bkjs where 1=0")) == 0)
         return true;
-    return ExecSqlBatch(SearchDataTableStatements(server));
+    return ExecSqlBatch(SearchDataTableStatements());
 }
 
 QStringList SearchDataInserts(const QStringList &titles, const QStringList &serials, int chunk)

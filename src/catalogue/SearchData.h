@@ -15,8 +15,8 @@
 #include <QStringList>
 
 // The statements that give a database the table and its index; each may run again on a database
-// that has them. A server's text columns compare by code point, as its catalogue columns do.
-QStringList SearchDataTableStatements(bool server);
+// that has them.
+QStringList SearchDataTableStatements();
 // Runs them (at login, before anything searches). False with GP.LastError on failure. On a server,
 // as for the register table, they run only when the table is missing.
 bool EnsureSearchDataTable();
