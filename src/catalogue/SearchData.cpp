@@ -108,8 +108,9 @@ bool RefreshSearchData(bool prune, int *added)
 
 QString TitleReadingCondition(const QString &key)
 {
+    // A key of letters only holds no wildcard; like is the engines' own, quicker than instr.
     const QString k = SqlText(key);
-    return QStringLiteral("bkmc in (select yw from bkjs where lb=%1 and (instr(py,'%2')<>0 or instr(szm,'%2')<>0))")
+    return QStringLiteral("bkmc in (select yw from bkjs where lb=%1 and (py like '%%2%' or szm like '%%2%'))")
         .arg(kTitle)
         .arg(k);
 }

@@ -1,6 +1,8 @@
 #include "catalogue/TitleReadings.h"
 
 #include <QHash>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
@@ -69,7 +71,7 @@ bool isAsciiAlnum(char32_t c)
 }
 
 // A syllable as the transliterator writes it (with tone marks) in plain letters: ü as u, or as v.
-QString plainSyllable(const QString &syllable, bool umlautAsV)
+QString plainSyllableOnce(const QString &syllable, bool umlautAsV)
 {
     QString out;
     for (const QChar c : syllable.normalized(QString::NormalizationForm_D)) {
@@ -82,6 +84,17 @@ QString plainSyllable(const QString &syllable, bool umlautAsV)
             out += c.toLower();
     }
     return out;
+}
+
+// Kept, since the syllables are few.
+QString plainSyllable(const QString &syllable, bool umlautAsV)
+{
+    static QHash<QString, QString> known[2];
+    QHash<QString, QString> &forms = known[umlautAsV ? 1 : 0];
+    const auto found = forms.constFind(syllable);
+    if (found != forms.constEnd())
+        return *found;
+    return *forms.insert(syllable, plainSyllableOnce(syllable, umlautAsV));
 }
 
 // The syllable of one character alone; empty when it has none. Kept, since titles repeat characters.
@@ -100,20 +113,79 @@ QString characterSyllable(char32_t c)
     return syllable;
 }
 
-// A run of Chinese characters as the transliterator reads it as a whole, one syllable per character.
+// The transliterator's rules that read a character by the character after it (重 before 庆 reads
+// chóng): every other character reads the same in any title. Taken from the transliterator's own
+// rules, so a run needs it only for a context it states in another form (then the run is read whole).
+struct ContextRules {
+    QHash<QString, QString> readings; // the two characters -> the first one's syllable
+    QSet<char32_t> unread;            // first characters of contexts not understood here
+};
+
+QString unescaped(const QString &text)
+{
+    static const QRegularExpression escape(QStringLiteral("\\\\u([0-9A-Fa-f]{4})"));
+    QString out = text;
+    for (auto m = escape.match(out); m.hasMatch(); m = escape.match(out))
+        out.replace(m.capturedStart(), m.capturedLength(), QChar(char16_t(m.captured(1).toUInt(nullptr, 16))));
+    return out;
+}
+
+const ContextRules &contextRules()
+{
+    static const ContextRules rules = [] {
+        ContextRules found;
+        icu::Transliterator *t = hanLatin();
+        if (!t)
+            return found;
+        icu::UnicodeString text;
+        t->toRules(text, true);
+        const QString all(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
+        static const QRegularExpression anyContext(QStringLiteral("^\\{\\\\[uU]([0-9A-Fa-f]{4,8})\\}(.*)$"),
+                                                   QRegularExpression::MultilineOption);
+        static const QRegularExpression nextCharacter(QStringLiteral("^' '\\?\\\\u([0-9A-Fa-f]{4}) > ([^;]+);$"));
+        for (auto it = anyContext.globalMatch(all); it.hasNext();) {
+            const auto rule = it.next();
+            const char32_t first = char32_t(rule.captured(1).toUInt(nullptr, 16));
+            const auto next = nextCharacter.match(rule.captured(2));
+            if (!next.hasMatch() || first > 0xFFFF) {
+                found.unread.insert(first);
+                continue;
+            }
+            const QString pair = QString(QChar(char16_t(first))) + QChar(char16_t(next.captured(1).toUInt(nullptr, 16)));
+            found.readings.insert(pair, unescaped(next.captured(2)).trimmed());
+        }
+        return found;
+    }();
+    return rules;
+}
+
+// A run of Chinese characters as the transliterator reads it, one syllable per character.
 QStringList runSyllables(const std::u32string &run)
 {
-    const QStringList read = transliterated(QString::fromStdU32String(run)).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (read.size() == qsizetype(run.size())) {
-        bool plain = true;
+    const ContextRules &rules = contextRules();
+    bool wholeRun = false;
+    for (const char32_t c : run)
+        wholeRun = wholeRun || rules.unread.contains(c);
+    if (wholeRun) {
+        const QStringList read =
+            transliterated(QString::fromStdU32String(run)).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        bool plain = read.size() == qsizetype(run.size());
         for (const QString &s : read)
             plain = plain && !s.isEmpty() && !isHan(s.front().unicode());
         if (plain)
             return read;
     }
     QStringList syllables;
-    for (const char32_t c : run)
-        syllables << characterSyllable(c);
+    for (size_t i = 0; i < run.size(); ++i) {
+        if (i + 1 < run.size() && !rules.readings.isEmpty()) {
+            const auto found = rules.readings.constFind(QString::fromStdU32String(run.substr(i, 2)));
+            if (found != rules.readings.constEnd()) {
+                syllables << *found;
+                continue;
+            }
+        }
+        syllables << characterSyllable(run[i]);
+    }
     return syllables;
 }
 
@@ -136,6 +208,16 @@ QStringList correctedSyllables(const std::u32string &run, QStringList syllables)
     return syllables;
 }
 
+// Full-width letters and digits, and compatibility forms, as their plain forms; lower case. Most
+// titles hold none of them and skip the normalisation.
+QString folded(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() >= 0xF900 || c.isSurrogate())
+            return text.normalized(QString::NormalizationForm_KC).toLower();
+    return text.toLower();
+}
+
 // A title cut into what reads: runs of Chinese characters and runs of Latin letters and digits.
 struct Piece {
     bool han = false;
@@ -145,7 +227,7 @@ struct Piece {
 QList<Piece> piecesOf(const QString &title)
 {
     QList<Piece> pieces;
-    for (const char32_t c : title.normalized(QString::NormalizationForm_KC).toLower().toStdU32String()) {
+    for (const char32_t c : folded(title).toStdU32String()) {
         const bool han = isHan(c);
         if (!han && !isAsciiAlnum(c)) {
             if (!pieces.isEmpty() && !pieces.back().text.empty())
@@ -166,23 +248,21 @@ void addOnce(QStringList &list, const QString &text)
         list << text;
 }
 
-QString folded(const QString &text)
-{
-    return text.normalized(QString::NormalizationForm_KC).toLower();
-}
 
 } // namespace
 
 TitleReadings ReadTitle(const QString &title)
 {
-    // Two readings of every run: the corrected one first, then the transliterator's own.
+    // Two readings of every run: the corrected one first, then the transliterator's own; each with ü
+    // as u and as v. Only readings that differ are spelt out.
     struct Read {
         bool han = false;
         QStringList syllables; // a Latin run is one piece
     };
     QList<Read> readings[2];
-    const QList<Piece> pieces = piecesOf(title);
-    for (const Piece &piece : pieces) {
+    bool corrected = false;
+    bool umlaut = false;
+    for (const Piece &piece : piecesOf(title)) {
         if (piece.text.empty())
             continue;
         if (!piece.han) {
@@ -191,17 +271,21 @@ TitleReadings ReadTitle(const QString &title)
             continue;
         }
         const QStringList own = runSyllables(piece.text);
-        readings[0] << Read{true, correctedSyllables(piece.text, own)};
+        const QStringList better = correctedSyllables(piece.text, own);
+        corrected = corrected || better != own;
+        for (const QString &syllable : better + own)
+            umlaut = umlaut || plainSyllable(syllable, false) != plainSyllable(syllable, true);
+        readings[0] << Read{true, better};
         readings[1] << Read{true, own};
     }
     TitleReadings result;
-    for (const QList<Read> &reading : readings) {
-        for (const bool umlautAsV : {false, true}) {
+    for (int r = 0; r < (corrected ? 2 : 1); ++r) {
+        for (int v = 0; v < (umlaut ? 2 : 1); ++v) {
             QString spelling;
             QString initials;
-            for (const Read &run : reading) {
+            for (const Read &run : readings[r]) {
                 for (const QString &syllable : run.syllables) {
-                    const QString plain = plainSyllable(syllable, umlautAsV);
+                    const QString plain = plainSyllable(syllable, v == 1);
                     spelling += plain;
                     initials += run.han ? plain.left(1) : plain;
                 }
