@@ -70,18 +70,14 @@ bool EnsureSearchDataTable()
 QStringList SearchDataInserts(const QStringList &titles, const QStringList &serials, int chunk)
 {
     QStringList rows;
+    // Every text gets its row, also one that reads as nothing, so it is not looked at again.
     for (const QString &title : titles) {
-        if (title.isEmpty())
-            continue;
         const TitleReadings readings = ReadTitle(title);
         rows << QStringLiteral("(%1,%2,%3,%4)").arg(kTitle).arg(quoted(title), marked(readings.spellings),
                                                                 marked(readings.initials));
     }
-    for (const QString &serial : serials) {
-        if (serial.isEmpty())
-            continue;
+    for (const QString &serial : serials)
         rows << QStringLiteral("(%1,%2,%3,null)").arg(kSerial).arg(quoted(serial), marked(SerialNumberForms(serial)));
-    }
     QStringList statements;
     for (qsizetype first = 0; first < rows.size(); first += chunk)
         statements << QStringLiteral("insert into bkjs (lb,yw,py,szm) values ") + rows.mid(first, chunk).join(QLatin1Char(','));
