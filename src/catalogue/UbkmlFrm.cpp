@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueCheck.h"
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/CentreOnScreen.h"
+#include "catalogue/SearchData.h"
 #include "data/Backup.h"
 #include "catalogue/BackupGuard.h"
 #include "data/Udm.h"
@@ -316,6 +317,8 @@ void TbkmlFrm::BitBtn2Click()
         failure = platform::ExceptionMessage(error);
         m_stoppedAtRow = qMax(m_currentRow, 1);
     }
+    // The imported titles get what the search needs; should that fail, the next login adds it.
+    RefreshSearchData();
     cleanUp(failure);
     m_importing = false;
     if (m_closeAfterImport)

@@ -1,5 +1,7 @@
 #include "main/CatalogueQueries.h"
 
+#include "catalogue/SearchData.h"
+#include "catalogue/TitleReadings.h"
 #include "data/Udm.h"
 
 namespace {
@@ -54,6 +56,19 @@ QString CodeCondition(const QString &code)
 QString TitleCondition(const QString &part)
 {
     return QStringLiteral(" and  Instr(1,LCase(bkmc),LCase('") + SqlText(part) + QStringLiteral("'),0)<>0");
+}
+
+QString TitleSearchCondition(const QString &part)
+{
+    if (!IsReadingSearchText(part))
+        return TitleCondition(part);
+    return QStringLiteral(" and  (Instr(1,LCase(bkmc),LCase('") + SqlText(part) + QStringLiteral("'),0)<>0 or ")
+        + TitleReadingCondition(ReadingSearchKey(part)) + QLatin1Char(')');
+}
+
+QString SerialCondition(const QString &number)
+{
+    return QStringLiteral(" and  ") + SerialNumberCondition(SerialSearchKey(number));
 }
 
 QString KindCondition(const QString &kind)

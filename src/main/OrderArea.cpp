@@ -3,6 +3,7 @@
 
 #include "calendar/DateTable.h"
 #include "calendar/IrregularIssues.h"
+#include "catalogue/SearchData.h"
 #include "data/Backup.h"
 #include "catalogue/BackupGuard.h"
 #include "main/CatalogueQueries.h"
@@ -374,7 +375,7 @@ void TbkMainFrm::restoreBtnClick()
     }
     if (!ShowRestoreForm(GP.DatabasePath))
         return;
-    if (!EnsureIrregularIssueTable())
+    if (!EnsureIrregularIssueTable() || !EnsureSearchDataTable() || !RefreshSearchData(true))
         platform::ShowError(this, QStringLiteral("数据库升级出现异常->") + GP.LastError);
     ForgetCalendarCheck();
     if (!CalendarHoldsYear(GP.WorkYear) && !BuildConnectionCalendar(GP.WorkYear))

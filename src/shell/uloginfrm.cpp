@@ -2,6 +2,7 @@
 
 #include "calendar/DateTable.h"
 #include "calendar/IrregularIssues.h"
+#include "catalogue/SearchData.h"
 #include "data/DatabaseCheck.h"
 #include "data/Udm.h"
 #include "platform/Application.h"
@@ -195,7 +196,7 @@ void Tloginfrm::BitBtn1Click()
         GP.WorkYear = typedYear;
         // A database made before the register of irregular issues existed gets its table now,
         // before anything reads it.
-        if (!EnsureIrregularIssueTable()) {
+        if (!EnsureIrregularIssueTable() || !EnsureSearchDataTable()) {
             platform::ShowPrompt(this, QStringLiteral("数据库升级出现异常->") + GP.LastError);
             setButtonsEnabled(true);
             return;
@@ -205,6 +206,11 @@ void Tloginfrm::BitBtn1Click()
             setButtonsEnabled(true);
             return;
         }
+        // Titles imported or corrected by an older program, or on another desk meanwhile, get what the
+        // search needs. Without it they are still found by their characters: the clerk is told, and
+        // works on.
+        if (!RefreshSearchData(true))
+            platform::ShowPrompt(this, QStringLiteral("报刊检索数据更新失败->") + GP.LastError);
     } catch (const std::exception &error) {
         platform::ShowPrompt(this, QStringLiteral("连接数据库失败->")
                                        + platform::ExceptionMessage(error));

@@ -8,6 +8,7 @@
 #include "calendar/DateTable.h"
 #include "calendar/IrregularIssues.h"
 #include "catalogue/IrregularIssueWindow.h"
+#include "catalogue/SearchData.h"
 #include "data/Backup.h"
 #include "data/Udm.h"
 #include "main/CatalogueQueries.h"
@@ -415,6 +416,76 @@ private slots:
         const int afterTab = TestHooks::messageCount();
         w->locaBtnClick();
         QCOMPARE(TestHooks::messageCount(), afterTab);
+    }
+
+    // 报刊名称 by pinyin or initials, the 刊号/ISSN field, type-ahead and quick locate by initials.
+    void clerksTyping()
+    {
+        addPostal("3-1", "人民日报", "日报", "报纸");
+        addPostal("3-2", "银行家", "月刊", "杂志");
+        QVERIFY(ExecSql("update post set cn='CN11-0065', issn='0254-5152' where bkdh='3-1'"));
+        QVERIFY2(RefreshSearchData(true), qPrintable(GP.LastError)); // as the login does
+        TbkMainFrm *w = start();
+        QApplication::setActiveWindow(w);
+        QCOMPARE(w->dhmcBox->itemText(2), QString("刊号/ISSN"));
+
+        chooseField(w, 1);
+        w->Edit1->setText("GRRB");
+        w->cxBtnClick();
+        QCOMPARE(codesShown(w->brow), QStringList({"1-9"}));
+        w->Edit1->setText("yinhang");
+        w->cxBtnClick();
+        QCOMPARE(codesShown(w->brow), QStringList({"3-2"}));
+
+        // Type-ahead: the grid narrows after a pause, silently also to nothing; Enter still searches.
+        TestHooks::clear();
+        w->Edit1->clear();
+        w->Edit1->setFocus();
+        QTest::keyClicks(w->Edit1, "gr");
+        QCOMPARE(w->TypeAheadTimer->interval(), 150);
+        QTRY_COMPARE(codesShown(w->brow), QStringList({"1-2", "1-9", "10-1"}));
+        QTest::keyClicks(w->Edit1, "rb");
+        QTRY_COMPARE(codesShown(w->brow), QStringList({"1-9"}));
+        QTest::keyClicks(w->Edit1, "x");
+        QTRY_COMPARE(w->brow->model()->rowCount(), 0);
+        QTest::qWait(w->TypeAheadTimer->interval() + 50);
+        QCOMPARE(TestHooks::messageCount(), 0);
+        QTest::keyClick(w->Edit1, Qt::Key_Return);
+        QCOMPARE(TestHooks::lastMessage().text, QString("未搜索到相关信息..."));
+        QVERIFY(!w->TypeAheadTimer->isActive());
+        QTest::keyClick(w->Edit1, Qt::Key_Backspace);
+        QTRY_COMPARE(codesShown(w->brow), QStringList({"1-9"}));
+        // Emptied, it shows every title again.
+        w->Edit1->selectAll();
+        QTest::keyClick(w->Edit1, Qt::Key_Delete);
+        QTRY_COMPARE(w->brow->model()->rowCount(), 7);
+        QCOMPARE(TestHooks::messageCount(), 1);
+
+        // Quick locate by initials: whole, or the beginning with 模糊查询.
+        w->Edit1->setText("rmrb");
+        w->CheckBox1->setChecked(false);
+        w->locaBtnClick();
+        QCOMPARE(w->ADO.fieldText("bkdh"), QString("3-1"));
+        w->Edit1->setText("yh");
+        w->locaBtnClick();
+        QCOMPARE(TestHooks::lastMessage().text, QString("未发现符合条件的记录..."));
+        w->CheckBox1->setChecked(true);
+        w->locaBtnClick();
+        QCOMPARE(w->ADO.fieldText("bkdh"), QString("3-2"));
+
+        // 刊号/ISSN: exact, blanks, hyphens and case aside; no type-ahead, no 模糊查询.
+        chooseField(w, 2);
+        QVERIFY(!w->CheckBox1->isChecked() && !w->CheckBox1->isEnabled());
+        w->Edit1->setText("cn 11-0065");
+        w->cxBtnClick();
+        QCOMPARE(codesShown(w->brow), QStringList({"3-1"}));
+        QTest::keyClicks(w->Edit1, "1");
+        QTest::qWait(w->TypeAheadTimer->interval() + 50);
+        QCOMPARE(codesShown(w->brow), QStringList({"3-1"}));
+        w->Edit1->setText("02545152");
+        w->FTabChange(); // every title loaded again
+        w->locaBtnClick();
+        QCOMPARE(w->ADO.fieldText("bkdh"), QString("3-1"));
     }
 
     void evenRowsAreStriped()

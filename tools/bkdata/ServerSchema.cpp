@@ -11,7 +11,7 @@ namespace bkdata {
 
 namespace {
 
-const char *const kTables[] = {"bkmllx", "post", "nopost", "dwinfo", "torder", "rqdzb", "tkhkb"};
+const char *const kTables[] = {"bkmllx", "post", "nopost", "dwinfo", "torder", "rqdzb", "tkhkb", "bkjs"};
 
 // The catalogue columns of post and nopost. A title's code is its key (in nopost together with its
 // catalogue type, within which alone a code is unique): the import replaces a code, the catalogue
@@ -47,6 +47,11 @@ QStringList tableStatements()
   nd integer not null, lb text collate "C" not null, qr text collate "C" not null, zr text collate "C" not null,
   sm text collate "C"))SQL"),
         QStringLiteral("create index tkhkb_title on tkhkb (mllx, bkdh, nd, qr)"),
+        // What the search needs of the catalogue texts (pinyin of the titles, forms of the serial
+        // numbers); the desks fill it.
+        QStringLiteral(R"SQL(create table bkjs (lb integer not null, yw text collate "C" not null, py text collate "C",
+  szm text collate "C"))SQL"),
+        QStringLiteral("create index bkjs_yw on bkjs (lb, yw)"),
         QStringLiteral(R"SQL(create function tavrin_unit_exists() returns trigger language plpgsql as $$
 begin
   perform 1 from dwinfo where id = new.dwid for key share;
@@ -82,7 +87,7 @@ bool schemaExists(db::Engine &engine)
 {
     const db::ResultSet r = engine.select(QStringLiteral("select count(*) from pg_tables where schemaname = "
                                                          "current_schema() and tablename in "
-                                                         "('bkmllx','post','nopost','dwinfo','torder','rqdzb','tkhkb')"),
+                                                         "('bkmllx','post','nopost','dwinfo','torder','rqdzb','tkhkb','bkjs')"),
                                           QString());
     return r.rows.value(0).value(0).toLongLong() > 0;
 }
@@ -175,6 +180,14 @@ bool moveFileToServer(const QString &filePath, db::Connection &server, QString *
         QStringList lines;
         for (const char *name : kTables) {
             const QString table = QLatin1String(name);
+            // A file from before the search data existed has none to copy: the first login computes it.
+            if (table == QLatin1String("bkjs")
+                && file.engine()
+                       .select(QStringLiteral("select name from sqlite_master where type='table' and name='bkjs'"), QString())
+                       .rows.isEmpty()) {
+                lines << QStringLiteral("bkjs: not in the file; the desks compute it at their first login");
+                continue;
+            }
             const db::ResultSet rows = file.engine().select(QStringLiteral("select * from ") + table, QString());
             const QString head = QStringLiteral("insert into %1 (%2) values ").arg(table, rows.fields.join(QLatin1Char(',')));
             // Several rows per statement: a large catalogue moves in seconds.
@@ -218,7 +231,7 @@ QStringList roleStatements(const QString &role, const QString &database)
         QStringLiteral("revoke create on schema public from public"),
         QStringLiteral("grant usage on schema public to %1").arg(r),
         QStringLiteral("grant select on bkmllx to %1").arg(r),
-        QStringLiteral("grant select, insert, update, delete on post, nopost, dwinfo, torder, rqdzb, tkhkb to %1").arg(r),
+        QStringLiteral("grant select, insert, update, delete on post, nopost, dwinfo, torder, rqdzb, tkhkb, bkjs to %1").arg(r),
         QStringLiteral("grant usage on all sequences in schema public to %1").arg(r),
     };
 }

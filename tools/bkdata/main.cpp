@@ -132,7 +132,7 @@ int main(int argc, char **argv)
                       QStringLiteral("Move every row of this database file to the server (with --server)."),
                       QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("role-statements"),
-                      QStringLiteral("Print the statements that let ROLE read and write the seven tables and nothing "
+                      QStringLiteral("Print the statements that let ROLE read and write the program's tables and nothing "
                                      "else."),
                       QStringLiteral("ROLE")});
     parser.addPositionalArgument(QStringLiteral("file"),
