@@ -21,11 +21,11 @@ namespace {
 // Unpacked parts beyond this are refused: protects against archives that inflate to
 // many times their size. A package unpacks to at most 24 times its size (real packages
 // stay far below: sheet XML packs about ten to one), but small packages may always
-// unpack to 16 MB and none beyond 128 MB (more XML than the cells a file may fill, see
+// unpack to 16 MB and none beyond 64 MB (more XML than the cells a file may fill, see
 // CellBudget). Checking and reading the parts takes about a second for 16 MB, and a
 // file under 1 MB never makes the reader hold more than about 130 MB.
 constexpr quint64 kLeastUnpackedLimit = 16ull * 1024 * 1024;
-constexpr quint64 kMostUnpackedLimit = 128ull * 1024 * 1024;
+constexpr quint64 kMostUnpackedLimit = 64ull * 1024 * 1024;
 constexpr quint64 kUnpackedPerPackedByte = 24;
 // Elements nested deeper than this are refused: the packages of spreadsheet programs nest a few
 // dozen deep, and every open element costs the XML readers memory.

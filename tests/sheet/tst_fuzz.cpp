@@ -291,21 +291,15 @@ QList<QPair<QString, QByteArray>> hostileFiles()
                                " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body>"
                                "<office:spreadsheet><table:table table:name=\"A\">";
     const QByteArray odsTail = "</table:table></office:spreadsheet></office:body></office:document-content>";
+    const auto odsOfRows = [&](const QByteArray &rows) { return zipDeflated(withPart(ods, "content.xml", odsHead + rows + odsTail)); };
     files << QPair{QStringLiteral("rows-repeated-values.ods"),
-                   zipDeflated(withPart(ods, "content.xml",
-                                        odsHead
-                                            + QByteArray("<table:table-row table:number-rows-repeated=\"1000\">"
-                                                         "<table:table-cell office:value-type=\"float\" office:value=\"1\""
-                                                         " table:number-columns-repeated=\"1000\"/></table:table-row>")
-                                                  .repeated(1000)
-                                            + odsTail))};
+                   odsOfRows(QByteArray("<table:table-row table:number-rows-repeated=\"1000\"><table:table-cell"
+                                        " office:value-type=\"float\" office:value=\"1\" table:number-columns-repeated=\"1000\"/>"
+                                        "</table:table-row>")
+                                 .repeated(1000))};
     files << QPair{QStringLiteral("rows-repeated-styles.ods"),
-                   zipDeflated(withPart(ods, "content.xml",
-                                        odsHead
-                                            + QByteArray("<table:table-row table:number-rows-repeated=\"1048575\">"
-                                                         "<table:table-cell table:style-name=\"ce1\""
-                                                         " table:number-columns-repeated=\"16384\"/></table:table-row>")
-                                            + odsTail))};
+                   odsOfRows("<table:table-row table:number-rows-repeated=\"1048575\"><table:table-cell"
+                             " table:style-name=\"ce1\" table:number-columns-repeated=\"16384\"/></table:table-row>")};
     // Sheet entries that all name one sheet.
     files << QPair{QStringLiteral("sheet-entries-1250.xls"), xlsWithSheetEntries(1250, 20000)};
     files << QPair{QStringLiteral("sheet-entries-30000.xls"), xlsWithSheetEntries(30000, 2000)};
