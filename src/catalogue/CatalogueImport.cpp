@@ -65,10 +65,31 @@ bool IsPlainColumnName(const QString &header)
     return true;
 }
 
+bool IsReservedColumnName(const QString &header)
+{
+    static const QStringList words = {
+        QStringLiteral("ADD"),      QStringLiteral("ALL"),    QStringLiteral("ALTER"),  QStringLiteral("AND"),
+        QStringLiteral("AS"),       QStringLiteral("ASC"),    QStringLiteral("BETWEEN"), QStringLiteral("BY"),
+        QStringLiteral("CASE"),     QStringLiteral("CHECK"),  QStringLiteral("COLUMN"), QStringLiteral("CONSTRAINT"),
+        QStringLiteral("CREATE"),   QStringLiteral("CROSS"),  QStringLiteral("DEFAULT"), QStringLiteral("DELETE"),
+        QStringLiteral("DESC"),     QStringLiteral("DISTINCT"), QStringLiteral("DROP"), QStringLiteral("ELSE"),
+        QStringLiteral("END"),      QStringLiteral("EXISTS"), QStringLiteral("FOREIGN"), QStringLiteral("FROM"),
+        QStringLiteral("FULL"),     QStringLiteral("GROUP"),  QStringLiteral("HAVING"), QStringLiteral("IN"),
+        QStringLiteral("INDEX"),    QStringLiteral("INNER"),  QStringLiteral("INSERT"), QStringLiteral("INTO"),
+        QStringLiteral("IS"),       QStringLiteral("JOIN"),   QStringLiteral("KEY"),    QStringLiteral("LEFT"),
+        QStringLiteral("LIKE"),     QStringLiteral("LIMIT"),  QStringLiteral("MOD"),    QStringLiteral("NOT"),
+        QStringLiteral("NULL"),     QStringLiteral("ON"),     QStringLiteral("OR"),     QStringLiteral("ORDER"),
+        QStringLiteral("OUTER"),    QStringLiteral("PRIMARY"), QStringLiteral("REFERENCES"), QStringLiteral("RIGHT"),
+        QStringLiteral("SELECT"),   QStringLiteral("SET"),    QStringLiteral("TABLE"),  QStringLiteral("THEN"),
+        QStringLiteral("UNION"),    QStringLiteral("UNIQUE"), QStringLiteral("UPDATE"), QStringLiteral("USER"),
+        QStringLiteral("VALUES"),   QStringLiteral("WHEN"),   QStringLiteral("WHERE"),  QStringLiteral("WITH")};
+    return words.contains(header.toUpper());
+}
+
 int FirstBadHeader(const QStringList &headers)
 {
     for (int i = 0; i < headers.size(); ++i)
-        if (!IsPlainColumnName(headers.at(i)))
+        if (!IsPlainColumnName(headers.at(i)) || IsReservedColumnName(headers.at(i)))
             return i;
     return -1;
 }
@@ -134,6 +155,8 @@ ImportRowStatements BuildImportRow(const QString &table, const QString &insertHe
                 values << QStringLiteral("null");
                 continue;
             }
+            if (cell.isNumber() && std::isnan(cell.numberPayload()))
+                return refuse(ImportCellFault::NoValue);
             const QString number = NumericCellSql(cell);
             if (number.isEmpty())
                 return refuse(ImportCellFault::NotANumber);
@@ -156,6 +179,8 @@ ImportRowStatements BuildImportRow(const QString &table, const QString &insertHe
             continue;
         }
         const QString text = cell.toText();
+        if (text.contains(QChar(0)))
+            return refuse(ImportCellFault::NulCharacter);
         values << (cell.isEmpty() ? QStringLiteral("null") : QLatin1Char('\'') + SqlText(text) + QLatin1Char('\''));
     }
     if (addsTypeColumn(table, headers))
@@ -166,6 +191,8 @@ ImportRowStatements BuildImportRow(const QString &table, const QString &insertHe
 
 QString BadHeaderMessage(int column, const QString &header)
 {
+    if (IsPlainColumnName(header) && IsReservedColumnName(header))
+        return QStringLiteral("第1行第%1列的列名“%2”是数据库的保留字,不是目录的列名,导入在此停止...").arg(column).arg(header);
     return QStringLiteral("第1行第%1列的列名“%2”不是有效的列名(只能由字母、数字和下划线组成),导入在此停止...")
         .arg(column)
         .arg(header);
@@ -223,6 +250,17 @@ QString CellFaultMessage(ImportCellFault fault, int row, int column, const QStri
     case ImportCellFault::NegativePrice: return NegativePriceMessage(row, column, header, cellText);
     case ImportCellFault::BadCode: return BadCodeMessage(row, column, header, cellText);
     case ImportCellFault::WrongType: return WrongTypeMessage(row, column, header, cellText);
+    case ImportCellFault::NoValue:
+        return QStringLiteral("第%1行第%2列(%3)没有数值(多为没有保存计算结果的公式,请在Excel或WPS中重新计算并保存后再导入),"
+                              "导入在此行停止,此前各行已经导入...")
+            .arg(row)
+            .arg(column)
+            .arg(header);
+    case ImportCellFault::NulCharacter:
+        return QStringLiteral("第%1行第%2列(%3)的内容含有空字符(NUL),不能导入,导入在此行停止,此前各行已经导入...")
+            .arg(row)
+            .arg(column)
+            .arg(header);
     case ImportCellFault::NotANumber:
     case ImportCellFault::None: break;
     }

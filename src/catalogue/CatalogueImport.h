@@ -24,7 +24,10 @@ ImportColumnKind ImportColumnKindOf(const QString &header);
 // A name made only of ASCII letters, digits and underscores, not beginning with a digit: the only
 // header that may go into a statement as it stands.
 bool IsPlainColumnName(const QString &header);
-// The 0-based position of the first header that is not a plain column name, or -1.
+// A word of SQL itself (select, order, mod ...), which no column of the catalogue is named.
+bool IsReservedColumnName(const QString &header);
+// The 0-based position of the first header that is not a plain column name or is a reserved word, or
+// -1.
 int FirstBadHeader(const QStringList &headers);
 // The 0-based positions of the first header that names the column of an earlier one (letter case
 // ignored) and of that earlier one, or {-1, -1}.
@@ -49,7 +52,10 @@ QString ImportInsertHead(const QString &table, const QStringList &headers);
 QString NumericCellSql(const sheet::CellValue &cell);
 
 // Why a cell stops the import at its row.
-enum class ImportCellFault { None, NotANumber, NegativePrice, BadCode, WrongType };
+// NoValue: a number cell without a value (a formula whose result was never stored reads so);
+// NulCharacter: a text holding the character 0, which no statement can carry.
+// WrongType: the row names another catalogue type than the one chosen, or none.
+enum class ImportCellFault { None, NotANumber, NegativePrice, BadCode, WrongType, NoValue, NulCharacter };
 
 // The statements of one data row, or the cell that stops the import there.
 struct ImportRowStatements {
