@@ -119,28 +119,25 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("这不是数据库\n");
         }
-        // the program's password, one table missing
-        const QString partial = QDir(folder).filePath(QStringLiteral("bkdata-20200101-080003-000-reset.mdb"));
-        QVERIFY(QFile::copy(good.path, partial));
-        {
+        // A copy of the good one, changed by `statements` (the program's password stays).
+        const auto changedCopy = [&](const char *name, const QStringList &statements) {
+            const QString path = QDir(folder).filePath(QString::fromLatin1(name));
+            QFile::copy(good.path, path);
             db::Connection connection;
-            connection.setConnectionString(ConnectionTextFor(partial));
+            connection.setConnectionString(ConnectionTextFor(path));
             connection.open();
-            connection.execute(QStringLiteral("drop table rqdzb"));
-        }
+            for (const QString &statement : statements)
+                connection.execute(statement);
+            return path;
+        };
+        // one table missing; the tables there, a column missing
+        const QString partial = changedCopy("bkdata-20200101-080003-000-reset.mdb", {QStringLiteral("drop table rqdzb")});
+        const QString narrow = changedCopy("bkdata-20200101-080004-000-reset.mdb",
+                                           {QStringLiteral("create table narrow as select id, dwmc, lxr from dwinfo"),
+                                            QStringLiteral("drop table dwinfo"),
+                                            QStringLiteral("alter table narrow rename to dwinfo")});
         QFile::remove(partial + QStringLiteral("-wal"));
         QFile::remove(partial + QStringLiteral("-shm"));
-        // the program's password and tables, a column missing
-        const QString narrow = QDir(folder).filePath(QStringLiteral("bkdata-20200101-080004-000-reset.mdb"));
-        QVERIFY(QFile::copy(good.path, narrow));
-        {
-            db::Connection connection;
-            connection.setConnectionString(ConnectionTextFor(narrow));
-            connection.open();
-            connection.execute(QStringLiteral("create table narrow as select id, dwmc, lxr from dwinfo"));
-            connection.execute(QStringLiteral("drop table dwinfo"));
-            connection.execute(QStringLiteral("alter table narrow rename to dwinfo"));
-        }
         const int copiesBefore = int(ListBackups(tdb.path()).size());
 
         const struct {
