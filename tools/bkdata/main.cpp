@@ -124,7 +124,7 @@ int main(int argc, char **argv)
                       QStringLiteral("BACKUP")});
     parser.addOption({QStringLiteral("server"),
                       QStringLiteral("Work on the server that this settings file describes ([server] host, port, "
-                                     "database, user, sslmode)."),
+                                     "database, user, sslmode, sslrootcert)."),
                       QStringLiteral("SETTINGS.ini")});
     parser.addOption({QStringLiteral("move"),
                       QStringLiteral("Move every row of this database file to the server (with --server)."),
