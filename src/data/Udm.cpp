@@ -27,7 +27,7 @@ QString ConnectionTextFor(const QString &databasePath)
         return ServerConnectionText(ReadServerSettings(databasePath));
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;User ID=Admin;"
                           "Jet OLEDB:Database Password=qelmaz;Data Source=")
-        + databasePath;
+        + db::connectionTextValue(databasePath); // a path is never read as keys, whatever it holds
 }
 
 QString SqlText(const QString &value)

@@ -42,7 +42,8 @@ public:
 // global because the program holds exactly one database connection, which every helper below uses.
 extern Tdm *dm;
 
-// The connection text for a database file, or for the server that a settings file (*.ini) names.
+// The connection text for a database file, or for the server that a settings file (*.ini) names (a
+// refused settings file gives a text that connects nowhere; ReadServerSettings says why).
 QString ConnectionTextFor(const QString &databasePath);
 
 // A text value for splicing between single quotes into a statement: apostrophes doubled.

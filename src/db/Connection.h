@@ -2,7 +2,11 @@
 // A connection to the program's database, opened from an ADO-style connection text. Two engines:
 //  - the encrypted file: "...;Jet OLEDB:Database Password=...;Data Source=<file>" (never created here);
 //  - a PostgreSQL server: "Provider=PostgreSQL;Host=...;Port=...;Database=...;User ID=...;
-//    SSL Mode=prefer[;Password=...]" (without a password libpq reads the user's password file).
+//    SSL Mode=prefer[;SSL Root Certificate=...][;Password=...]" (without a password libpq reads the
+//    user's password file).
+// A value that holds a ';', a quote or blanks at either end is written between double quotes (a double
+// quote inside written twice), so that a file or folder name is read back whole, whatever it holds,
+// and never adds a key of its own.
 // Windows and helpers never know which engine runs.
 
 #include "db/DbError.h"
@@ -24,11 +28,14 @@ struct ConnectionTextParts {
     QString password;   // the key of the encrypted file, or the server password
     QString host, port, database, user;
     QString sslMode;    // libpq's sslmode; prefer when not given
+    QString sslRootCert; // the file of the certificate authorities that vouch for the server
     bool isServer() const;
 };
 
 // Parses the key=value; pairs of a connection text (keys compared ignoring case).
 ConnectionTextParts parseConnectionText(const QString &text);
+// `value` as it is written after "key=" in a connection text: quoted when it has to be.
+QString connectionTextValue(const QString &value);
 
 class Connection {
 public:

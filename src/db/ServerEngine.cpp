@@ -6,6 +6,7 @@
 #include "db/Engine.h"
 #include "db/JetDialect.h"
 #include "db/PasswordNeeded.h"
+#include "db/ServerTarget.h"
 
 #include <libpq-fe.h>
 
@@ -284,6 +285,7 @@ private:
 
 std::unique_ptr<Engine> openServerEngine(const ConnectionTextParts &parts)
 {
+    checkServerTarget(parts);
     QVector<QByteArray> keys, values;
     auto add = [&](const char *key, const QString &value) {
         if (!value.isEmpty()) {
@@ -298,6 +300,7 @@ std::unique_ptr<Engine> openServerEngine(const ConnectionTextParts &parts)
     // The password travels percent-encoded, so that it may hold the text's separators.
     add("password", QUrl::fromPercentEncoding(parts.password.toUtf8()));
     add("sslmode", parts.sslMode.isEmpty() ? QStringLiteral("prefer") : parts.sslMode);
+    add("sslrootcert", parts.sslRootCert);
     add("connect_timeout", QStringLiteral("10"));
     add("application_name", QStringLiteral("Tavrin"));
     add("client_encoding", QStringLiteral("UTF8"));

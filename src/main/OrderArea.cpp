@@ -320,13 +320,15 @@ void TbkMainFrm::clearBtnClick()
     if (!platform::Confirm(this, question))
         return;
     // The lines go only once a copy of the database holds them.
-    if (!BackupBeforeDeleting(this, BackupReason::ClearOrders))
+    BackupResult backup;
+    if (!BackupBeforeDeleting(this, BackupReason::ClearOrders, &backup))
         return;
     if (ExecSql(QStringLiteral("delete from torder where dwid=") + QString::number(unit->id) + QStringLiteral(" and mllx=")
                 + QString::number(currentTab()))) {
         LoadOrders();
         platform::ShowInfo(this, QStringLiteral("清除成功！"));
     } else {
+        DiscardBackup(backup.path); // nothing was deleted
         platform::ShowDbError(this, GP.LastError);
     }
 }
@@ -350,6 +352,7 @@ void TbkMainFrm::loadBtnClick()
     const QStringList statements{QStringLiteral("delete from post"), QStringLiteral("delete from nopost"),
                                  QStringLiteral("delete from torder"), QStringLiteral("delete from dwinfo")};
     if (!ExecSqlBatch(statements)) {
+        DiscardBackup(backup.path); // nothing was deleted
         platform::ShowError(this, QStringLiteral("初始系统失败->") + GP.LastError);
         return;
     }

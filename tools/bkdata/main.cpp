@@ -40,6 +40,8 @@ int onServer(const QString &settingsPath, const QString &moveFrom, const bkdata:
     if (!QFileInfo(settingsPath).isFile())
         return failed(QStringLiteral("settings file not found: %1").arg(settingsPath));
     const ServerSettings settings = ReadServerSettings(settingsPath);
+    if (!settings.problem.isEmpty())
+        return failed(settings.problem);
     db::Connection server;
     try {
         server.setConnectionString(ServerConnectionText(settings));
@@ -75,13 +77,9 @@ int restore(const QString &backup, const QString &path)
 {
     const QString text = ConnectionTextFor(path);
     if (!QFileInfo(path).isFile()) {
-        const QString problem = CheckBackup(backup, db::parseConnectionText(text).password);
+        const QString problem = RestoreToNewFile(backup, path, db::parseConnectionText(text).password);
         if (!problem.isEmpty()) {
             say(stderr, problem + QStringLiteral("; nothing was restored"));
-            return 1;
-        }
-        if (!QFile::copy(backup, path)) {
-            say(stderr, QStringLiteral("cannot write ") + QDir::toNativeSeparators(path));
             return 1;
         }
         say(stdout, QStringLiteral("restored %1 from %2 (there was no database)")
@@ -126,7 +124,7 @@ int main(int argc, char **argv)
                       QStringLiteral("BACKUP")});
     parser.addOption({QStringLiteral("server"),
                       QStringLiteral("Work on the server that this settings file describes ([server] host, port, "
-                                     "database, user, sslmode)."),
+                                     "database, user, sslmode, sslrootcert)."),
                       QStringLiteral("SETTINGS.ini")});
     parser.addOption({QStringLiteral("move"),
                       QStringLiteral("Move every row of this database file to the server (with --server)."),
@@ -144,8 +142,10 @@ int main(int argc, char **argv)
     options.demoPostalRows = parser.value(QStringLiteral("postal-rows")).toInt();
     const QString settingsPath = parser.value(QStringLiteral("server"));
     if (parser.isSet(QStringLiteral("role-statements"))) {
-        const QString database = settingsPath.isEmpty() ? QStringLiteral("bkdata")
-                                                        : ReadServerSettings(settingsPath).database;
+        const ServerSettings settings = settingsPath.isEmpty() ? ServerSettings() : ReadServerSettings(settingsPath);
+        if (!settings.problem.isEmpty())
+            return failed(settings.problem);
+        const QString database = settingsPath.isEmpty() ? QStringLiteral("bkdata") : settings.database;
         for (const QString &statement : bkdata::roleStatements(parser.value(QStringLiteral("role-statements")), database))
             std::printf("%s;\n", qPrintable(statement));
         return 0;
