@@ -571,6 +571,7 @@ private slots:
             file.write(bytes);
             list << path;
         };
+        const QByteArray sheetName = "xl/worksheets/sheet1.xml";
         // The end record's two counts agree with each other but not with the entries the directory holds.
         auto withSpare = xlsxParts;
         withSpare.append({QByteArray("docProps/spare.xml"), QByteArray("<spare/>")});
@@ -582,9 +583,20 @@ private slots:
             write(refused, QStringLiteral("count%1.xlsx").arg(less), zip);
         }
         write(read, QStringLiteral("spare.xlsx"), zipStored(withSpare));
+        // A local header that declares another size than the directory does.
+        QByteArray local = zipStored(xlsxParts);
+        const qsizetype header = local.indexOf("PK\x03\x04");
+        qToLittleEndian<quint32>(qFromLittleEndian<quint32>(local.constData() + header + 22) + 1, local.data() + header + 22);
+        write(refused, QStringLiteral("local.xlsx"), local);
+        // A reference to character 0, which no XML text may hold.
+        write(refused, QStringLiteral("nul.xlsx"), zipStored(changed(xlsxParts, sheetName, [](QByteArray &xml) {
+                  xml.insert(xml.indexOf("</worksheet>"), "<extLst>&#0;</extLst>");
+              })));
+        // Relationships that are no complete XML.
+        write(refused, QStringLiteral("rels.xlsx"),
+              zipStored(changed(xlsxParts, "_rels/.rels", [](QByteArray &xml) { xml.chop(xml.size() / 2); })));
         // About 40 KB that unpack to 40 MB: each part within what deflate can do, all of them beyond
         // what a package of that size may unpack to.
-        const QByteArray sheetName = "xl/worksheets/sheet1.xml";
         const auto sheet = std::find_if(xlsxParts.cbegin(), xlsxParts.cend(), [&](const auto &p) { return p.first == sheetName; });
         QVERIFY(sheet != xlsxParts.cend());
         write(refused, QStringLiteral("bomb.xlsx"),
