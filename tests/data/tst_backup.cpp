@@ -170,6 +170,22 @@ private slots:
         QCOMPARE(copies.size() - pruned.size(), 30 + 29 + 1 + 9);
     }
 
+    // Names of the copies' pattern that carry a reason the program does not know, or a time that does
+    // not exist, are no copies: not listed, so never pruned.
+    void namesOfNoCopyAreNotListed()
+    {
+        TestDatabase tdb;
+        QVERIFY(tdb.ok());
+        const QString folder = BackupFolder(tdb.path());
+        QVERIFY(QDir().mkpath(folder));
+        for (const char *name : {"bkdata-20200101-080000-000-other.mdb", "bkdata-20201301-080000-000-reset.mdb",
+                                 "bkdata-20200101-250000-000-clear.mdb"}) {
+            QFile file(QDir(folder).filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(ListBackups(tdb.path()).isEmpty());
+    }
+
     // No copy possible: a failure with the reason, nothing half-written left, the database unchanged.
     void aCopyThatCannotBeWrittenFails()
     {

@@ -7,6 +7,7 @@
 #include "TestDatabase.h"
 #include "data/Backup.h"
 #include "data/DatabaseCheck.h"
+#include "data/Restore.h"
 #include "data/Udm.h"
 #include "db/EngineMessages.h"
 
@@ -157,6 +158,50 @@ private slots:
         // No file, no engine file: opening says what is wrong.
         QVERIFY(CheckDatabaseFile(ConnectionTextFor(dir.filePath("none.mdb"))).ok);
         QVERIFY(CheckDatabaseFile("Provider=PostgreSQL;Host=desk").ok);
+    }
+
+    // The login's look and the check of a copy to restore judge a database of the program alike: its
+    // tables count whatever the letter case of their names, and a file that opens with the password
+    // but fails the integrity check is damaged.
+    void theLoginAndTheRestoreJudgeAFileAlike_data()
+    {
+        QTest::addColumn<QByteArray>("change");
+        QTest::addColumn<QString>("loginSays");   // empty: accepted
+        QTest::addColumn<QString>("restoreSays"); // empty: accepted
+        QByteArray capitals;
+        for (const QString &table : ProgramTables())
+            capitals += "alter table " + table.toLatin1() + " rename to renamed; alter table renamed rename to "
+                        + table.toUpper().toLatin1() + ";";
+        QTest::newRow("as made") << QByteArray() << QString() << QString();
+        QTest::newRow("tables in capitals") << capitals << QString() << QString();
+        QTest::newRow("tables in capitals, one missing")
+            << capitals + "drop table TORDER;" << "该文件不是本系统的数据库(缺少数据表 torder)" << "备份文件缺少数据表 torder";
+        // Every page opens with the password, but two tables claim one page and another page is lost.
+        QTest::newRow("two tables on one page")
+            << QByteArray("create table later (a text); create table other (b text); insert into later values ('x');"
+                          "pragma writable_schema=on; update sqlite_master set rootpage=(select rootpage from "
+                          "sqlite_master where name='later') where name='other';")
+            << "数据库文件已损坏,请从备份中恢复" << "备份文件已损坏";
+    }
+
+    void theLoginAndTheRestoreJudgeAFileAlike()
+    {
+        QFETCH(QByteArray, change);
+        QFETCH(QString, loginSays);
+        QFETCH(QString, restoreSays);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("bkdata.mdb");
+        QString error;
+        QVERIFY2(bkdata::createDatabase(path, {}, &error), qPrintable(error));
+        if (!change.isEmpty())
+            makeDatabase(path, "qelmaz", change.constData());
+
+        const DatabaseFileCheck login = CheckDatabaseFile(ConnectionTextFor(path));
+        QCOMPARE(login.ok, loginSays.isEmpty());
+        QVERIFY2(login.failure.startsWith(loginSays), qPrintable(login.failure));
+        const QString restore = CheckBackup(path, QStringLiteral("qelmaz"));
+        QCOMPARE(restore.isEmpty(), restoreSays.isEmpty());
+        QVERIFY2(restore.startsWith(restoreSays), qPrintable(restore));
     }
 
     // Flipped bytes in a page: refused as damaged, the backups named, nothing written.

@@ -162,6 +162,51 @@ private slots:
         QVERIFY(!CheckBackup(good.path, QStringLiteral("wrong")).isEmpty());
     }
 
+    // The database file itself, reached through a link or a detour of "..", is no copy to restore.
+    void theDatabaseByAnotherPathIsNoCopy_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("link") << QStringLiteral("link");
+        QTest::newRow("..") << QStringLiteral("..");
+    }
+
+    void theDatabaseByAnotherPathIsNoCopy()
+    {
+        QFETCH(QString, how);
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY(tdb.ok());
+        QVERIFY(ExecSql(QStringLiteral("insert into dwinfo (dwmc) values ('之后的单位')")));
+        const QStringList now = state();
+        const QDir folder(tdb.folder());
+        QString other;
+        if (how == QLatin1String("link")) {
+            other = folder.filePath(QStringLiteral("link.mdb"));
+            QVERIFY(QFile::link(tdb.path(), other));
+        } else {
+            QVERIFY(folder.mkdir(QStringLiteral("sub")));
+            other = folder.filePath(QStringLiteral("sub/../") + QFileInfo(tdb.path()).fileName());
+        }
+        const RestoreResult result = RestoreBackup(dm->ADOConnection, other);
+        QVERIFY(!result.restored);
+        QCOMPARE(result.error, QStringLiteral("不能用数据库文件本身恢复"));
+        QVERIFY(ListBackups(tdb.path()).isEmpty());
+        QCOMPARE(state(), now);
+    }
+
+    // A day's copy is the copy of its first login: copies written that day for other reasons do not
+    // stand for it.
+    void copiesOfOtherReasonsAreNoDailyCopy()
+    {
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY(tdb.ok());
+        QVERIFY(WriteBackup(BackupReason::ClearOrders).written());
+        const QList<BackupEntry> before = ListBackups(tdb.path());
+        QCOMPARE(before.size(), 1);
+        const BackupResult daily = WriteDailyBackup(dm->ADOConnection, before.constFirst().time.date());
+        QVERIFY2(daily.written(), qPrintable(daily.error));
+        QCOMPARE(ListBackups(tdb.path()).size(), 2);
+    }
+
     // bkdata --restore BACKUP [FILE]: the same checks and the same copy of the replaced state.
     void restoreFromATerminal()
     {

@@ -12,6 +12,7 @@
 #include "main/UbkMainFrm.h"
 #include "orders/IntegerEdit.h"
 #include "orders/OrderCorrection.h"
+#include "orders/OrderLineRules.h"
 #include "orders/OrderLineStatements.h"
 #include "orders/UdybkFrm.h"
 #include "platform/TestHooks.h"
@@ -511,6 +512,38 @@ private slots:
             QCOMPARE(d->ke->text(), QString("36.00"));
             pressTab();
             QVERIFY(d->confirmed());
+        });
+    }
+
+    // The first and last month of the year and a single month are orders; one copy and 99,999 copies too.
+    void monthsAndCopiesAtTheirBounds()
+    {
+        const QList<QPair<int, int>> months{{1, 1}, {12, 12}, {1, 12}, {5, 5}};
+        for (const auto &[start, end] : months)
+            QVERIFY2(MonthsValid(start, end), qPrintable(QString("%1..%2").arg(start).arg(end)));
+        const QList<QPair<int, int>> wrong{{0, 1}, {12, 13}, {6, 5}, {13, 13}, {0, 0}};
+        for (const auto &[start, end] : wrong)
+            QVERIFY2(!MonthsValid(start, end), qPrintable(QString("%1..%2").arg(start).arg(end)));
+        QVERIFY(!MonthsValid(std::nullopt, 5) && !MonthsValid(5, std::nullopt));
+        for (int copies : {1, MaxCopies})
+            QVERIFY(CopiesValid(copies));
+        for (int copies : {0, -1, MaxCopies + 1})
+            QVERIFY(!CopiesValid(copies));
+        QVERIFY(!CopiesValid(std::nullopt));
+
+        // A single month typed in the dialog is priced and written.
+        chooseTitle(0, "4-3"); // 园艺月刊: 6.00 a month
+        run(0, [&](TdybkFrm *d) {
+            pickItem(d->termBox, "月");
+            typeInto(d->qdy, "12");
+            typeInto(d->zdy, "12");
+            pressTab();
+            QVERIFY(d->confirmed());
+            QCOMPARE(d->ke->text(), QString("6.00"));
+            StatementLog log;
+            d->qrBtn->click();
+            QCOMPARE(log.writes(), QStringList{QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) "
+                                                       "values(%1,0,'4-3','月刊',12,12,1,6)").arg(m_unit)});
         });
     }
 

@@ -24,6 +24,10 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
 namespace {
 
 int mutantsPerFormat()
@@ -306,6 +310,36 @@ QList<QPair<QString, QByteArray>> hostileFiles()
     // 400 KB of one-character cells.
     files << QPair{QStringLiteral("tiny-cells.csv"), (QByteArray("1,").repeated(999) + "1\n").repeated(200)};
     return files;
+}
+
+// `parts` packed as zipStored does, but the part `name` deflated from `unpacked`, its headers saying so.
+QByteArray zipWithDeflatedPart(QList<QPair<QByteArray, QByteArray>> parts, const QByteArray &name,
+                               const QByteArray &unpacked)
+{
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+    QByteArray packed(qsizetype(deflateBound(&stream, uLong(unpacked.size()))), Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(unpacked.constData()));
+    stream.avail_in = uInt(unpacked.size());
+    stream.next_out = reinterpret_cast<Bytef *>(packed.data());
+    stream.avail_out = uInt(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.resize(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    for (auto &part : parts)
+        if (part.first == name)
+            part.second = packed;
+    QByteArray zip = zipStored(parts);
+    const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(unpacked.constData()), uInt(unpacked.size())));
+    // local header: method at 8, checksum at 14, unpacked size at 22, name at 30; directory entry: 10, 16, 24, 46
+    for (const auto &[signature, method, nameAt] : {std::tuple{"PK\x03\x04", 8, 30}, std::tuple{"PK\x01\x02", 10, 46}})
+        for (qsizetype at = zip.indexOf(signature); at >= 0; at = zip.indexOf(signature, at + 4))
+            if (zip.mid(at + nameAt, name.size()) == name) {
+                qToLittleEndian<quint16>(8, zip.data() + at + method);
+                qToLittleEndian<quint32>(crc, zip.data() + at + method + 6);
+                qToLittleEndian<quint32>(quint32(unpacked.size()), zip.data() + at + method + 14);
+            }
+    return zip;
 }
 
 // Mutations of a file's bytes; zip packages also get their size and position fields hit directly.
@@ -717,6 +751,84 @@ private slots:
             report << failure.file + QStringLiteral(": ") + failure.what;
         QVERIFY2(failures.isEmpty(), qPrintable(report.join(QLatin1Char('\n'))));
         QVERIFY2(peakKb < 256 * 1024, qPrintable(QString::number(peakKb)));
+    }
+
+    // Packages whose structure says one thing and holds another, or that unpack far beyond their size,
+    // are refused; a package at the very edges of the grid is read.
+    void packagesThatLieAreRefused()
+    {
+        const QString golden = QStringLiteral(TAVRIN_SOURCE_DIR "/tests/sheet/golden/");
+        const auto xlsxParts = unzip(readFile(golden + QStringLiteral("openpyxl-basic/input.xlsx")));
+        const auto odsParts = unzip(readFile(golden + QStringLiteral("ods-basic/input.ods")));
+        QVERIFY(!xlsxParts.isEmpty() && !odsParts.isEmpty());
+        const auto changed = [](QList<QPair<QByteArray, QByteArray>> parts, const QByteArray &name,
+                                const std::function<void(QByteArray &)> &change) {
+            for (auto &part : parts)
+                if (part.first == name)
+                    change(part.second);
+            return parts;
+        };
+        QTemporaryDir dir;
+        QStringList refused;
+        QStringList read;
+        const auto write = [&](QStringList &list, const QString &name, const QByteArray &bytes) {
+            const QString path = dir.filePath(name);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+            list << path;
+        };
+        const QByteArray sheetName = "xl/worksheets/sheet1.xml";
+        // The end record's two counts agree with each other but not with the entries the directory holds.
+        auto withSpare = xlsxParts;
+        withSpare.append({QByteArray("docProps/spare.xml"), QByteArray("<spare/>")});
+        for (int less : {1, -1}) {
+            QByteArray zip = zipStored(withSpare);
+            const qsizetype end = zip.lastIndexOf("PK\x05\x06");
+            for (int field : {8, 10})
+                qToLittleEndian<quint16>(quint16(withSpare.size() - less), zip.data() + end + field);
+            write(refused, QStringLiteral("count%1.xlsx").arg(less), zip);
+        }
+        write(read, QStringLiteral("spare.xlsx"), zipStored(withSpare));
+        // A local header that declares another size than the directory does.
+        QByteArray local = zipStored(xlsxParts);
+        const qsizetype header = local.indexOf("PK\x03\x04");
+        qToLittleEndian<quint32>(qFromLittleEndian<quint32>(local.constData() + header + 22) + 1, local.data() + header + 22);
+        write(refused, QStringLiteral("local.xlsx"), local);
+        // A reference to character 0, which no XML text may hold.
+        write(refused, QStringLiteral("nul.xlsx"), zipStored(changed(xlsxParts, sheetName, [](QByteArray &xml) {
+                  xml.insert(xml.indexOf("</worksheet>"), "<extLst>&#0;</extLst>");
+              })));
+        // Relationships that are no complete XML.
+        write(refused, QStringLiteral("rels.xlsx"),
+              zipStored(changed(xlsxParts, "_rels/.rels", [](QByteArray &xml) { xml.chop(xml.size() / 2); })));
+        // About 40 KB that unpack to 40 MB: each part within what deflate can do, all of them beyond
+        // what a package of that size may unpack to.
+        const auto sheet = std::find_if(xlsxParts.cbegin(), xlsxParts.cend(), [&](const auto &p) { return p.first == sheetName; });
+        QVERIFY(sheet != xlsxParts.cend());
+        write(refused, QStringLiteral("bomb.xlsx"),
+              zipWithDeflatedPart(xlsxParts, sheetName, sheet->second + QByteArray(40 << 20, ' ')));
+        write(read, QStringLiteral("deflated.xlsx"), zipWithDeflatedPart(xlsxParts, sheetName, sheet->second));
+        // A row repeated 600,000 times holding two values: 1.2 million cells.
+        const QByteArray repeatedRow = "<table:table-row table:number-rows-repeated=\"600000\"><table:table-cell "
+                                       "office:value-type=\"float\" office:value=\"1\" "
+                                       "table:number-columns-repeated=\"2\"/></table:table-row>";
+        write(refused, QStringLiteral("rows.ods"), zipStored(changed(odsParts, "content.xml", [&](QByteArray &xml) {
+                  xml.insert(xml.indexOf("<table:table-row"), repeatedRow);
+              })));
+        // Columns up to the last of the grid, as spreadsheet programs write them.
+        write(read, QStringLiteral("columns.xlsx"), zipStored(changed(xlsxParts, sheetName, [](QByteArray &xml) {
+                  xml.insert(xml.indexOf("<sheetData"), "<cols><col min=\"1\" max=\"16384\" width=\"9\"/></cols>");
+              })));
+
+        long peakKb = 0;
+        int opened = 0;
+        QList<ProbeFailure> failures = probe(refused, dir.filePath(QStringLiteral("refused.txt")), &peakKb, &opened);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.value(0).file + QStringLiteral(": ") + failures.value(0).what));
+        QCOMPARE(opened, 0);
+        failures = probe(read, dir.filePath(QStringLiteral("read.txt")), &peakKb, &opened);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.value(0).file + QStringLiteral(": ") + failures.value(0).what));
+        QCOMPARE(opened, int(read.size()));
     }
 };
 
