@@ -22,6 +22,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -120,6 +121,37 @@ void TbkMainFrm::showEvent(QShowEvent *event)
     if (!event->spontaneous())
         platform::RunAction([this] { FormShow(); });
     QMainWindow::showEvent(event);
+    QTimer::singleShot(0, this, &TbkMainFrm::fitFrameIntoWorkArea);
+}
+
+// The window manager frames the window after it is shown and then moves or resizes it.
+void TbkMainFrm::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    fitFrameIntoWorkArea();
+}
+
+void TbkMainFrm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    fitFrameIntoWorkArea();
+}
+
+void TbkMainFrm::fitFrameIntoWorkArea()
+{
+    if (m_frameFitted || !isVisible())
+        return;
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
+    if (frame.isNull())
+        return; // not framed (yet)
+    m_frameFitted = true; // once: afterwards the clerk places the window
+    const QRect workArea = platform::ScreenWorkArea();
+    const QRect client = ClientAreaWithinWorkArea(MainWindowGeometry(screenGeometry(), workArea), frame, workArea);
+    if (client != inner)
+        setGeometry(client);
 }
 
 void TbkMainFrm::FormShow()
