@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 TbkMainFrm *bkMainFrm = nullptr;
 
@@ -121,7 +122,9 @@ void TbkMainFrm::showEvent(QShowEvent *event)
     if (!event->spontaneous())
         platform::RunAction([this] { FormShow(); });
     QMainWindow::showEvent(event);
-    QTimer::singleShot(0, this, &TbkMainFrm::fitFrameIntoWorkArea);
+    // The frame's size arrives from the window manager some time after the window is mapped.
+    for (int ms : {0, 100, 300, 1000, 2000})
+        QTimer::singleShot(ms, this, &TbkMainFrm::fitFrameIntoWorkArea);
 }
 
 // The window manager frames the window after it is shown and then moves or resizes it.
@@ -141,10 +144,8 @@ void TbkMainFrm::fitFrameIntoWorkArea()
 {
     if (m_frameFitted || !isVisible())
         return;
-    const QRect outer = frameGeometry();
     const QRect inner = geometry();
-    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                         outer.bottom() - inner.bottom());
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     if (frame.isNull())
         return; // not framed (yet)
     m_frameFitted = true; // once: afterwards the clerk places the window
