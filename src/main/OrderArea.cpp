@@ -7,6 +7,7 @@
 #include "data/Backup.h"
 #include "catalogue/BackupGuard.h"
 #include "main/CatalogueQueries.h"
+#include "main/MainWindowRules.h"
 #include "main/RestoreWindow.h"
 #include "main/UbkMainFrm.h"
 #include "orders/UdybkFrm.h"
@@ -349,9 +350,11 @@ void TbkMainFrm::loadBtnClick()
     BackupResult backup;
     if (!BackupBeforeDeleting(this, BackupReason::SystemReset, &backup))
         return;
+    // The register of irregular issues goes with the catalogues it belongs to.
     const QStringList statements{QStringLiteral("delete from post"), QStringLiteral("delete from nopost"),
-                                 QStringLiteral("delete from torder"), QStringLiteral("delete from dwinfo")};
-    if (!ExecSqlBatch(statements)) {
+                                 QStringLiteral("delete from torder"), QStringLiteral("delete from dwinfo"),
+                                 QStringLiteral("delete from tkhkb")};
+    if (!EnsureIrregularIssueTable() || !ExecSqlBatch(statements)) {
         DiscardBackup(backup.path); // nothing was deleted
         platform::ShowError(this, QStringLiteral("初始系统失败->") + GP.LastError);
         return;
@@ -360,6 +363,8 @@ void TbkMainFrm::loadBtnClick()
     ddado.close();
     showUnitContact(nullptr);
     ClearUnitList(dwbox);
+    loadRegisterMarks();
+    StatusPanel->setText(CatalogueStatusText(currentTabCaption(), 0, 0));
     if (backup.written())
         platform::ShowInfo(this, QStringLiteral("系统初始完毕,原有数据已备份到:\n") + QDir::toNativeSeparators(backup.path));
     else

@@ -149,10 +149,16 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Once the window manager has framed the shown window: its frame within the work area.
+    void fitFrameIntoWorkArea();
+    bool m_frameFitted = false;
+
     void buildQueryBar();
     void buildCatalogue();
     void buildOrderArea();

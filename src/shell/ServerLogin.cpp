@@ -1,5 +1,6 @@
 #include "shell/ServerLogin.h"
 
+#include "data/DatabaseLocation.h"
 #include "data/ServerSettings.h"
 #include "data/Udm.h"
 #include "db/PasswordNeeded.h"
@@ -22,7 +23,7 @@ QString MissingDatabaseMessage(const QString &databasePath)
     }
     if (IsServerSettingsPath(databasePath))
         return QStringLiteral("找不到数据库服务器的设置文件") + databasePath + QStringLiteral(",请与系统员联系...");
-    return QStringLiteral("系统目录无数据库文件,请与系统员联系...");
+    return QStringLiteral("系统目录无数据库文件,请与系统员联系...\n\n") + MissingDatabaseDetails(databasePath);
 }
 
 bool OpenDatabaseAtLogin(QWidget *owner)

@@ -550,9 +550,11 @@ private slots:
         QVERIFY(ExecSql("drop table tkhkb"));
         GP.WorkYear = 2010;
         TbkMainFrm *w = start(2);
+        QVERIFY(w->StatusPanel->text().endsWith("/5"));
         w->loadBtn->click();
         QCOMPARE(w->dwbox->count(), 0);
         QCOMPARE(CountRows("select * from post"), 0);
+        QCOMPARE(w->StatusPanel->text(), QString("  邮发报刊目录  0/0"));
 
         // cancelled at the question: nothing happens
         TestHooks::queueForm([](QDialog *form) {
@@ -649,6 +651,15 @@ private slots:
         w->RegisterBtn->click();
         QCOMPARE(TestHooks::lastMessage().text, QString("当前目录中没有可登记的报刊..."));
         QCOMPARE(TestHooks::forms().size(), 0);
+
+        // 系统初始 empties the register with the catalogues (the copy it writes first holds it).
+        w = start(2);
+        w->FTab->setTabIndex(2);
+        QCOMPARE(w->registeredCodes(), QSet<QString>({"5-12", "5-2"}));
+        w->loadBtn->click();
+        QCOMPARE(CountRows("select * from tkhkb"), 0);
+        QVERIFY(w->registeredCodes().isEmpty());
+        QCOMPARE(w->StatusPanel->text(), QString("  人大资料报刊目录  0/0"));
     }
 
     void closeStepReleasesUnitsAndQueries()

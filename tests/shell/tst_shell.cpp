@@ -199,7 +199,9 @@ private slots:
         login.pressOk();
         QCOMPARE(TestHooks::messageCount(), 1);
         const platform::ShownMessage m = TestHooks::lastMessage();
-        QCOMPARE(m.text, kNoFile);
+        // the window names the file it looked for and the commands that make one there
+        QCOMPARE(m.text, kNoFile + "\n\n" + MissingDatabaseDetails(GP.DatabasePath));
+        QVERIFY(m.text.contains("bkdata --demo " + QDir::toNativeSeparators(GP.DatabasePath)));
         QCOMPARE(m.caption, QStringLiteral("提示"));
         QCOMPARE(m.icon, platform::Icon::Warning);
         QCOMPARE(m.owner.data(), &login.form);
@@ -710,10 +712,10 @@ private slots:
             QString out;
             QString err;
         };
-        auto run = [&](const QStringList &args) {
+        auto run = [&](const QStringList &args, const QString &program = QStringLiteral(TAVRIN_EXE)) {
             QProcess p;
             p.setProcessEnvironment(env);
-            p.start(QStringLiteral(TAVRIN_EXE), args);
+            p.start(program, args);
             Run r;
             if (!p.waitForFinished(30000)) {
                 p.kill();
@@ -732,6 +734,12 @@ private slots:
         const Run help = run({"--help"});
         QCOMPARE(help.code, 0);
         QVERIFY2(help.out.contains("--database") && help.out.contains("bkdata --demo"), qPrintable(help.out));
+        // bkdata's help speaks Chinese too, Qt's own words of it included
+        const Run toolHelp = run({"--help"}, QStringLiteral(BKDATA_EXE));
+        QCOMPARE(toolHelp.code, 0);
+        for (const char *words : {"建立Tavrin系统的数据库", "--demo", "加入演示目录", "--restore <BACKUP>", "用法", "显示"})
+            QVERIFY2(toolHelp.out.contains(QString::fromUtf8(words)), qPrintable(toolHelp.out));
+        QVERIFY2(!toolHelp.out.contains(QRegularExpression("\\b(Add|Usage|Options|Displays)\\b")), qPrintable(toolHelp.out));
         const Run plain = run({});
         QCOMPARE(plain.code, 1);
         QCOMPARE(plain.err.count('\n'), 1);
@@ -793,8 +801,8 @@ private slots:
         QCOMPARE(CurrentDatabaseLocation().filePath, QDir(QCoreApplication::applicationDirPath()).filePath("bkdata.mdb"));
     }
 
-    // A missing file: the login keeps its message, and standard error tells where the program looked
-    // and how to make a database there.
+    // A missing file: standard error and the login's message tell where the program looked and how to
+    // make a database there.
     void aMissingDatabaseIsExplainedOnStandardError()
     {
         QTemporaryDir tmp;
@@ -819,12 +827,12 @@ private slots:
         program.kill();
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(MissingDatabaseHint(missing).count(missing), 3); // where it looked, and both commands
-        // the login's own message is the one it always had
+        // the login's own message, followed by the same hint
         ShownLogin login;
         GP.DatabasePath = missing;
         login.chooseRole(RoleOperator);
         login.pressOk();
-        QCOMPARE(TestHooks::lastMessage().text, kNoFile);
+        QCOMPARE(TestHooks::lastMessage().text, kNoFile + "\n\n" + MissingDatabaseDetails(missing));
         QVERIFY(login.stillOpen());
     }
 

@@ -24,6 +24,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -112,29 +114,28 @@ int restore(const QString &backup, const QString &path)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // Qt's own words of the help (usage, options, -h) in Chinese, as in the program's windows.
+    QTranslator qtWords;
+    if (qtWords.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtWords);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Creates the database of Tavrin系统: the encrypted file, or the "
-                                                    "tables on a PostgreSQL server."));
+    parser.setApplicationDescription(
+        QStringLiteral("建立Tavrin系统的数据库:加密的数据库文件,或PostgreSQL服务器上的各表;也可用备份恢复数据库文件。"));
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("demo"), QStringLiteral("Add a demo catalogue and three units.")});
-    parser.addOption({QStringLiteral("postal-rows"), QStringLiteral("Add N generated postal titles (with --demo)."),
+    parser.addOption({QStringLiteral("demo"), QStringLiteral("加入演示目录和三个单位。")});
+    parser.addOption({QStringLiteral("postal-rows"), QStringLiteral("另加入N条生成的邮发报刊(与--demo同用)。"),
                       QStringLiteral("N"), QStringLiteral("0")});
     parser.addOption({QStringLiteral("restore"),
-                      QStringLiteral("Restore FILE from the safety copy BACKUP (the replaced state is copied first)."),
-                      QStringLiteral("BACKUP")});
+                      QStringLiteral("用备份BACKUP恢复数据库文件FILE(先备份被替换的数据)。"), QStringLiteral("BACKUP")});
     parser.addOption({QStringLiteral("server"),
-                      QStringLiteral("Work on the server that this settings file describes ([server] host, port, "
-                                     "database, user, sslmode, sslrootcert)."),
+                      QStringLiteral("在此设置文件所指的服务器上操作([server]节的host、port、database、user、sslmode、sslrootcert)。"),
                       QStringLiteral("SETTINGS.ini")});
     parser.addOption({QStringLiteral("move"),
-                      QStringLiteral("Move every row of this database file to the server (with --server)."),
-                      QStringLiteral("FILE")});
+                      QStringLiteral("把此数据库文件的全部记录移到服务器上(与--server同用)。"), QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("role-statements"),
-                      QStringLiteral("Print the statements that let ROLE read and write the program's tables and nothing "
-                                     "else."),
-                      QStringLiteral("ROLE")});
+                      QStringLiteral("显示让角色ROLE读写本系统的各表、且只能读写这些表的语句。"), QStringLiteral("ROLE")});
     parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("The database file (default: where the program looks for it)."));
+                                 QStringLiteral("数据库文件(缺省为程序查找数据库的位置)。"), QStringLiteral("[FILE]"));
     parser.process(app);
 
     bkdata::CreateOptions options;
