@@ -316,16 +316,7 @@ QList<QPair<QString, QByteArray>> hostileFiles()
 QByteArray zipWithDeflatedPart(QList<QPair<QByteArray, QByteArray>> parts, const QByteArray &name,
                                const QByteArray &unpacked)
 {
-    z_stream stream{};
-    deflateInit2(&stream, 9, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
-    QByteArray packed(qsizetype(deflateBound(&stream, uLong(unpacked.size()))), Qt::Uninitialized);
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(unpacked.constData()));
-    stream.avail_in = uInt(unpacked.size());
-    stream.next_out = reinterpret_cast<Bytef *>(packed.data());
-    stream.avail_out = uInt(packed.size());
-    deflate(&stream, Z_FINISH);
-    packed.resize(qsizetype(stream.total_out));
-    deflateEnd(&stream);
+    const QByteArray packed = deflated(unpacked);
     for (auto &part : parts)
         if (part.first == name)
             part.second = packed;
