@@ -1,6 +1,7 @@
 #include "calendar/DateTable.h"
 
 #include "data/Udm.h"
+#include "db/DbError.h"
 
 QString CalendarDateText(const QDate &date)
 {
@@ -56,40 +57,138 @@ QStringList DateTableStatements(int year)
 
 namespace {
 
-// The connection and the year for which the calendar was last found (or built) to be right.
-struct CalendarCheck {
-    const db::Connection *connection = nullptr;
-    QString connectionText;
+// Each desk counts in a calendar of its own: a temporary table rqdzb of its connection, which both
+// engines find before the shared table of that name, so the counting statements stay as they are
+// and no other desk's year ever reaches them. The shared table is rebuilt on request only.
+QString ownCalendarCreation(bool server)
+{
+    return server ? QStringLiteral("create temp table if not exists rqdzb (like rqdzb including all)")
+                  : QStringLiteral("create temp table if not exists rqdzb (cbrq text, week integer, weeknum integer)");
+}
+
+// The statements that rebuild the shared table while the connection has a calendar of its own: the
+// file names it in the main database; a server finds it first once its temporary tables are searched
+// last, until the transaction ends.
+QStringList sharedCalendarStatements(int year, bool server)
+{
+    QStringList statements = DateTableStatements(year);
+    if (server) {
+        statements.prepend(QStringLiteral("select set_config('search_path', current_setting('search_path') || ', pg_temp', true)"));
+        return statements;
+    }
+    for (QString &statement : statements)
+        statement.replace(QStringLiteral(" rqdzb"), QStringLiteral(" main.rqdzb"));
+    return statements;
+}
+
+quint64 currentSession()
+{
+    return dm && dm->ADOConnection.connected() ? dm->ADOConnection.session() : 0;
+}
+
+// The current opening of the connection, opened first when it is closed or was cut off (0 when it
+// cannot be opened).
+quint64 openSession()
+{
+    if (currentSession() == 0) {
+        const QString lastError = GP.LastError;
+        CountRows(QStringLiteral("select id from bkmllx where 1=0"));
+        GP.LastError = lastError;
+    }
+    return currentSession();
+}
+
+// The opening of the connection and the year of the desk's own calendar, and of the last check that
+// found it right.
+struct CalendarOfSession {
+    quint64 session = 0;
     int year = 0;
 };
-CalendarCheck verified;
+CalendarOfSession own;
+CalendarOfSession verified;
 
 bool verifiedFor(int year)
 {
-    return dm && verified.connection == &dm->ADOConnection && verified.connectionText == GP.ConnectionText
-           && verified.year == year && dm->ADOConnection.connected();
+    const quint64 session = currentSession();
+    return session != 0 && verified.session == session && verified.year == year;
 }
 
 void rememberVerified(int year)
 {
-    verified = {dm ? &dm->ADOConnection : nullptr, GP.ConnectionText, year};
+    verified = {currentSession(), year};
+}
+
+bool runWithoutDatabaseLock(const QStringList &statements)
+{
+    db::Connection &connection = dm->ADOConnection;
+    try {
+        connection.execute(QStringLiteral("savepoint own_calendar"));
+        try {
+            for (const QString &statement : statements)
+                connection.execute(statement);
+        } catch (const db::DbError &) {
+            connection.execute(QStringLiteral("rollback to own_calendar"));
+            connection.execute(QStringLiteral("release own_calendar"));
+            throw;
+        }
+        connection.execute(QStringLiteral("release own_calendar"));
+        return true;
+    } catch (const db::DbError &e) {
+        GP.LastError = QStringLiteral("提交失败->") + e.message();
+        return false;
+    }
+}
+
+bool buildCalendar(int year, bool shared)
+{
+    ForgetCalendarCheck();
+    if (openSession() == 0) { // the engine is known once the connection is open
+        CountRows(QStringLiteral("select id from bkmllx where 1=0")); // says why in GP.LastError
+        return false;
+    }
+    const bool server = dm->ADOConnection.isServer();
+    QStringList statements = ConnectionCalendarStatements(year, server);
+    if (shared)
+        statements << sharedCalendarStatements(year, server);
+    if (!shared && !server) {
+        // Only the connection's temporary table is written: a savepoint, not a transaction that takes
+        // the database's write lock, so another program's lock on the file never makes it wait.
+        if (!runWithoutDatabaseLock(statements))
+            return false;
+    } else if (!ExecSqlBatch(statements)) {
+        return false;
+    }
+    own = {currentSession(), year};
+    rememberVerified(year);
+    return true;
 }
 
 } // namespace
 
+QStringList ConnectionCalendarStatements(int year, bool server)
+{
+    return QStringList{ownCalendarCreation(server)} + DateTableStatements(year);
+}
+
 bool BuildDateTable(int year)
 {
-    ForgetCalendarCheck();
-    if (!ExecSqlBatch(DateTableStatements(year)))
-        return false;
-    rememberVerified(year);
-    return true;
+    return buildCalendar(year, true);
+}
+
+bool BuildConnectionCalendar(int year)
+{
+    return buildCalendar(year, false);
 }
 
 bool CalendarHoldsYear(int year)
 {
     if (verifiedFor(year))
         return true;
+    // A connection without a calendar of its own (opened anew after its server went away, or after a
+    // restore) reads the shared table, which any desk may rebuild: it gets its own first.
+    const quint64 session = openSession();
+    if (session != 0 && own.session != session)
+        return BuildConnectionCalendar(year);
     const int days = QDate(year, 1, 1).daysInYear();
     const QString first = CalendarDateText(QDate(year, 1, 1));
     const QString last = CalendarDateText(QDate(year, 12, 31));

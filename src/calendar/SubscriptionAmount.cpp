@@ -4,6 +4,8 @@
 #include "calendar/Vocabulary.h"
 #include "data/Udm.h"
 
+#include <cmath>
+
 namespace {
 
 // The price of one copy for the term, or the failure text of the issue count.
@@ -32,6 +34,14 @@ CopyPrice priceOrFallback(double termPrice, int startMonth, int endMonth, const 
 }
 
 } // namespace
+
+double RoundToFen(double amount)
+{
+    // First to a ten-thousandth of a fen, which removes the binary error of a decimal product, then
+    // to the fen.
+    const double fen = std::round(amount * 1e6) / 1e4;
+    return std::round(fen) / 100;
+}
 
 AmountResult SubscriptionAmount(int termIndex, int startMonth, int endMonth, std::optional<int> copies,
                                 const TitlePrices &title)
@@ -67,5 +77,5 @@ AmountResult SubscriptionAmount(int termIndex, int startMonth, int endMonth, std
         return {AmountResult::Kind::Failure, 0, price.failure};
     if (!copies)
         return {AmountResult::Kind::Empty, 0, {}};
-    return {AmountResult::Kind::Amount, price.price * *copies, {}};
+    return {AmountResult::Kind::Amount, RoundToFen(price.price * *copies), {}};
 }

@@ -9,6 +9,9 @@
 #include <QDate>
 #include <QHash>
 
+#include <cmath>
+#include <utility>
+
 namespace {
 
 QString money(double value)
@@ -152,6 +155,17 @@ private:
         above(e.jj, QStringLiteral("季价"), e.bnj, QStringLiteral("半年价"));
         above(e.yj, QStringLiteral("月价"), e.jj, QStringLiteral("季价"));
 
+        const std::pair<double, const char16_t *> prices[] = {
+            {e.qnj, u"年价"}, {e.bnj, u"半年价"}, {e.jj, u"季价"}, {e.yj, u"月价"}, {e.dj, u"单价"}};
+        for (const auto &[price, name] : prices) {
+            const double fen = price * 100;
+            if (std::abs(fen - std::round(fen)) > 1e-6)
+                add(i, CheckProblem::PriceDecimals,
+                    QString::fromUtf16(name) + QString::number(price, 'g', 12)
+                        + QStringLiteral("超过两位小数，款额按分四舍五入"),
+                    true);
+        }
+
         if (e.qnj != 0 && e.dj != 0 && issues > 0 && m_context.calendarReady) {
             const double expected = e.dj * issues;
             if (qAbs(e.qnj - expected) > 0.1 * expected)
@@ -191,6 +205,8 @@ QString CheckProblemName(CheckProblem problem)
         return QStringLiteral("无年价");
     case CheckProblem::PriceConflict:
         return QStringLiteral("价格矛盾");
+    case CheckProblem::PriceDecimals:
+        return QStringLiteral("价格小数位");
     case CheckProblem::KindVsCode:
         return QStringLiteral("类别与代号不符");
     }

@@ -13,6 +13,8 @@
 //   load), or a code used twice in the type;
 // - prices that contradict each other: 半年价 above 年价, 季价 above 半年价, 月价 above 季价, or a 年价
 //   that differs from 单价 × the issues of the year by more than 10 % of the latter;
+// - a price with more than two decimals: amounts are counted in fen, so a line priced by it is
+//   rounded to the fen (a warning, not an error);
 // - no 年价 (a whole year would be priced at 0);
 // - on the postal catalogue (type 0) a kind (报纸/杂志) that disagrees with the first number of the
 //   code (odd for newspapers, even for magazines): a warning, not an error.
@@ -40,6 +42,7 @@ enum class CheckProblem {
     UnreadableDays, // 出版日期错
     NoYearPrice,    // 无年价
     PriceConflict,  // 价格矛盾
+    PriceDecimals,  // 价格小数位 (warning)
     KindVsCode,     // 类别与代号不符 (warning)
 };
 

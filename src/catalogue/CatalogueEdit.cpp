@@ -1,6 +1,7 @@
 #include "catalogue/CatalogueEdit.h"
 
 #include "catalogue/CatalogueImport.h"
+#include "catalogue/SearchData.h"
 
 #include <exception>
 
@@ -30,6 +31,8 @@ bool PostCatalogueChanges(db::Query &query, db::Connection &connection, const QL
         query.post();
         query.updateRecord();
         connection.commitTrans();
+        // A corrected title gets what the search needs (should that fail, the next login adds it).
+        RefreshSearchData();
         return true;
     } catch (const std::exception &failure) {
         if (began && connection.inTransaction()) {

@@ -3,6 +3,7 @@
 #include "data/CatalogueCode.h"
 #include "data/Udm.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -23,9 +24,21 @@ QString cellMessage(const QString &pattern, int row, int column, const QString &
     return pattern.arg(row).arg(column).arg(header, cellText);
 }
 
+bool isTypeColumn(const QString &header)
+{
+    return header.compare(QLatin1String("MLLX"), Qt::CaseInsensitive) == 0;
+}
+
 bool isPrice(const QString &header)
 {
-    return header.compare(QLatin1String("MLLX"), Qt::CaseInsensitive) != 0;
+    return !isTypeColumn(header);
+}
+
+// The non-postal catalogues share one table, told apart by the type column: a sheet without that
+// column writes the type the clerk chose.
+bool addsTypeColumn(const QString &table, const QStringList &headers)
+{
+    return table == QLatin1String("nopost") && std::none_of(headers.begin(), headers.end(), isTypeColumn);
 }
 
 } // namespace
@@ -52,10 +65,31 @@ bool IsPlainColumnName(const QString &header)
     return true;
 }
 
+bool IsReservedColumnName(const QString &header)
+{
+    static const QStringList words = {
+        QStringLiteral("ADD"),      QStringLiteral("ALL"),    QStringLiteral("ALTER"),  QStringLiteral("AND"),
+        QStringLiteral("AS"),       QStringLiteral("ASC"),    QStringLiteral("BETWEEN"), QStringLiteral("BY"),
+        QStringLiteral("CASE"),     QStringLiteral("CHECK"),  QStringLiteral("COLUMN"), QStringLiteral("CONSTRAINT"),
+        QStringLiteral("CREATE"),   QStringLiteral("CROSS"),  QStringLiteral("DEFAULT"), QStringLiteral("DELETE"),
+        QStringLiteral("DESC"),     QStringLiteral("DISTINCT"), QStringLiteral("DROP"), QStringLiteral("ELSE"),
+        QStringLiteral("END"),      QStringLiteral("EXISTS"), QStringLiteral("FOREIGN"), QStringLiteral("FROM"),
+        QStringLiteral("FULL"),     QStringLiteral("GROUP"),  QStringLiteral("HAVING"), QStringLiteral("IN"),
+        QStringLiteral("INDEX"),    QStringLiteral("INNER"),  QStringLiteral("INSERT"), QStringLiteral("INTO"),
+        QStringLiteral("IS"),       QStringLiteral("JOIN"),   QStringLiteral("KEY"),    QStringLiteral("LEFT"),
+        QStringLiteral("LIKE"),     QStringLiteral("LIMIT"),  QStringLiteral("MOD"),    QStringLiteral("NOT"),
+        QStringLiteral("NULL"),     QStringLiteral("ON"),     QStringLiteral("OR"),     QStringLiteral("ORDER"),
+        QStringLiteral("OUTER"),    QStringLiteral("PRIMARY"), QStringLiteral("REFERENCES"), QStringLiteral("RIGHT"),
+        QStringLiteral("SELECT"),   QStringLiteral("SET"),    QStringLiteral("TABLE"),  QStringLiteral("THEN"),
+        QStringLiteral("UNION"),    QStringLiteral("UNIQUE"), QStringLiteral("UPDATE"), QStringLiteral("USER"),
+        QStringLiteral("VALUES"),   QStringLiteral("WHEN"),   QStringLiteral("WHERE"),  QStringLiteral("WITH")};
+    return words.contains(header.toUpper());
+}
+
 int FirstBadHeader(const QStringList &headers)
 {
     for (int i = 0; i < headers.size(); ++i)
-        if (!IsPlainColumnName(headers.at(i)))
+        if (!IsPlainColumnName(headers.at(i)) || IsReservedColumnName(headers.at(i)))
             return i;
     return -1;
 }
@@ -83,7 +117,7 @@ QString ImportTargetTable(int catalogueType)
 QString ImportInsertHead(const QString &table, const QStringList &headers)
 {
     return QStringLiteral("insert into ") + table + QStringLiteral(" (") + headers.join(QLatin1Char(','))
-        + QLatin1Char(')');
+        + (addsTypeColumn(table, headers) ? QStringLiteral(",mllx") : QString()) + QLatin1Char(')');
 }
 
 QString NumericCellSql(const sheet::CellValue &cell)
@@ -100,8 +134,9 @@ QString NumericCellSql(const sheet::CellValue &cell)
 }
 
 ImportRowStatements BuildImportRow(const QString &table, const QString &insertHead, const QStringList &headers,
-                                   const QVector<sheet::CellValue> &cells)
+                                   const QVector<sheet::CellValue> &cells, int catalogueType)
 {
+    const bool nonPostal = table == QLatin1String("nopost");
     ImportRowStatements row;
     QStringList values;
     for (int c = 0; c < headers.size(); ++c) {
@@ -114,15 +149,21 @@ ImportRowStatements BuildImportRow(const QString &table, const QString &insertHe
             return row;
         };
         if (kind == ImportColumnKind::Number) {
+            if (cell.isEmpty() && nonPostal && isTypeColumn(headers.at(c)))
+                return refuse(ImportCellFault::WrongType); // an entry of no catalogue
             if (cell.isEmpty()) {
                 values << QStringLiteral("null");
                 continue;
             }
+            if (cell.isNumber() && std::isnan(cell.numberPayload()))
+                return refuse(ImportCellFault::NoValue);
             const QString number = NumericCellSql(cell);
             if (number.isEmpty())
                 return refuse(ImportCellFault::NotANumber);
             if (isPrice(headers.at(c)) && number.toDouble() < 0)
                 return refuse(ImportCellFault::NegativePrice);
+            if (nonPostal && isTypeColumn(headers.at(c)) && number.toDouble() != catalogueType)
+                return refuse(ImportCellFault::WrongType);
             values << number;
             continue;
         }
@@ -130,20 +171,28 @@ ImportRowStatements BuildImportRow(const QString &table, const QString &insertHe
             const QString code = cell.toText().trimmed();
             if (!IsCatalogueCode(code))
                 return refuse(ImportCellFault::BadCode);
+            // A code is unique only within its catalogue type.
             row.statements << QStringLiteral("delete from ") + table + QStringLiteral(" where bkdh='") + SqlText(code)
-                    + QLatin1Char('\'');
+                    + QLatin1Char('\'')
+                    + (nonPostal ? QStringLiteral(" and mllx=") + QString::number(catalogueType) : QString());
             values << QLatin1Char('\'') + SqlText(code) + QLatin1Char('\'');
             continue;
         }
         const QString text = cell.toText();
+        if (text.contains(QChar(0)))
+            return refuse(ImportCellFault::NulCharacter);
         values << (cell.isEmpty() ? QStringLiteral("null") : QLatin1Char('\'') + SqlText(text) + QLatin1Char('\''));
     }
+    if (addsTypeColumn(table, headers))
+        values << QString::number(catalogueType);
     row.statements << insertHead + QStringLiteral(" values (") + values.join(QLatin1Char(',')) + QLatin1Char(')');
     return row;
 }
 
 QString BadHeaderMessage(int column, const QString &header)
 {
+    if (IsPlainColumnName(header) && IsReservedColumnName(header))
+        return QStringLiteral("第1行第%1列的列名“%2”是数据库的保留字,不是目录的列名,导入在此停止...").arg(column).arg(header);
     return QStringLiteral("第1行第%1列的列名“%2”不是有效的列名(只能由字母、数字和下划线组成),导入在此停止...")
         .arg(column)
         .arg(header);
@@ -179,6 +228,12 @@ QString BadCodeMessage(int row, int column, const QString &header, const QString
                        row, column, header, cellText);
 }
 
+QString WrongTypeMessage(int row, int column, const QString &header, const QString &cellText)
+{
+    return cellMessage(QStringLiteral("第%1行第%2列(%3)的目录类型“%4”与所选的目录类型不符,导入在此行停止,此前各行已经导入..."),
+                       row, column, header, cellText);
+}
+
 QString CellTextForMessage(const sheet::CellValue &cell)
 {
     if (cell.isNumber() && !std::isfinite(cell.numberPayload())) {
@@ -194,6 +249,18 @@ QString CellFaultMessage(ImportCellFault fault, int row, int column, const QStri
     switch (fault) {
     case ImportCellFault::NegativePrice: return NegativePriceMessage(row, column, header, cellText);
     case ImportCellFault::BadCode: return BadCodeMessage(row, column, header, cellText);
+    case ImportCellFault::WrongType: return WrongTypeMessage(row, column, header, cellText);
+    case ImportCellFault::NoValue:
+        return QStringLiteral("第%1行第%2列(%3)没有数值(多为没有保存计算结果的公式,请在Excel或WPS中重新计算并保存后再导入),"
+                              "导入在此行停止,此前各行已经导入...")
+            .arg(row)
+            .arg(column)
+            .arg(header);
+    case ImportCellFault::NulCharacter:
+        return QStringLiteral("第%1行第%2列(%3)的内容含有空字符(NUL),不能导入,导入在此行停止,此前各行已经导入...")
+            .arg(row)
+            .arg(column)
+            .arg(header);
     case ImportCellFault::NotANumber:
     case ImportCellFault::None: break;
     }

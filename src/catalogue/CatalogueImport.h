@@ -24,7 +24,10 @@ ImportColumnKind ImportColumnKindOf(const QString &header);
 // A name made only of ASCII letters, digits and underscores, not beginning with a digit: the only
 // header that may go into a statement as it stands.
 bool IsPlainColumnName(const QString &header);
-// The 0-based position of the first header that is not a plain column name, or -1.
+// A word of SQL itself (select, order, mod ...), which no column of the catalogue is named.
+bool IsReservedColumnName(const QString &header);
+// The 0-based position of the first header that is not a plain column name or is a reserved word, or
+// -1.
 int FirstBadHeader(const QStringList &headers);
 // The 0-based positions of the first header that names the column of an earlier one (letter case
 // ignored) and of that earlier one, or {-1, -1}.
@@ -41,7 +44,7 @@ bool IsCatalogueCode(const QString &code);
 
 // "post" for catalogue type 0, "nopost" for every other type.
 QString ImportTargetTable(int catalogueType);
-// "insert into <table> (<headers joined by ",">)".
+// "insert into <table> (<headers joined by ",">)", with ",mllx" added for nopost when no header names it.
 QString ImportInsertHead(const QString &table, const QStringList &headers);
 
 // The text a cell goes into a numeric column as: a finite number in plain decimal notation (also a
@@ -49,7 +52,10 @@ QString ImportInsertHead(const QString &table, const QStringList &headers);
 QString NumericCellSql(const sheet::CellValue &cell);
 
 // Why a cell stops the import at its row.
-enum class ImportCellFault { None, NotANumber, NegativePrice, BadCode };
+// NoValue: a number cell without a value (a formula whose result was never stored reads so);
+// NulCharacter: a text holding the character 0, which no statement can carry.
+// WrongType: the row names another catalogue type than the one chosen, or none.
+enum class ImportCellFault { None, NotANumber, NegativePrice, BadCode, WrongType, NoValue, NulCharacter };
 
 // The statements of one data row, or the cell that stops the import there.
 struct ImportRowStatements {
@@ -57,9 +63,12 @@ struct ImportRowStatements {
     int badColumn = -1;     // 0-based column of the cell that stops the row; -1 when the row is sound
     ImportCellFault fault = ImportCellFault::None;
 };
-// `cells` holds the row's cells of columns 1 to headers.size().
+// `cells` holds the row's cells of columns 1 to headers.size(). A code is unique only within its
+// catalogue type: into nopost the delete matches `catalogueType` (the type the clerk chose) too, a
+// row whose MLLX is empty or another type is refused (WrongType), and a sheet without an MLLX column
+// writes `catalogueType` (ImportInsertHead names the column then).
 ImportRowStatements BuildImportRow(const QString &table, const QString &insertHead, const QStringList &headers,
-                                   const QVector<sheet::CellValue> &cells);
+                                   const QVector<sheet::CellValue> &cells, int catalogueType = 0);
 
 // The messages that stop an import at a row (rows and columns 1-based).
 QString BadHeaderMessage(int column, const QString &header);
@@ -68,6 +77,7 @@ QString DuplicateHeaderMessage(int firstColumn, const QString &firstHeader, int 
 QString NotANumberMessage(int row, int column, const QString &header, const QString &cellText);
 QString NegativePriceMessage(int row, int column, const QString &header, const QString &cellText);
 QString BadCodeMessage(int row, int column, const QString &header, const QString &cellText);
+QString WrongTypeMessage(int row, int column, const QString &header, const QString &cellText);
 // A cell's content as the messages quote it: numbers that are none (NaN, infinities) by their names.
 QString CellTextForMessage(const sheet::CellValue &cell);
 // The message for a row's fault (not None).

@@ -302,24 +302,29 @@ void IrregularIssueWindow::importClick()
 
     int written = 0;
     int alreadyThere = 0;
+    int stoppedAt = 0;
     QString failure;
     try {
-        importRows(&written, &alreadyThere);
+        importRows(&written, &alreadyThere, &stoppedAt);
     } catch (const std::exception &error) {
         failure = platform::ExceptionMessage(error);
     }
     endImport();
     if (written > 0)
         emit registerChanged();
-    platform::ShowInfo(this, RegisterImportSummary(written, alreadyThere));
     if (!failure.isEmpty())
         platform::ShowException(failure);
+    if (stoppedAt > 0)
+        platform::ShowHint(this, RegisterImportStopped(stoppedAt, written, alreadyThere));
+    else
+        platform::ShowInfo(this, RegisterImportSummary(written, alreadyThere));
     if (m_closeAfterImport)
         close();
 }
 
-void IrregularIssueWindow::importRows(int *written, int *alreadyThere)
+void IrregularIssueWindow::importRows(int *written, int *alreadyThere, int *stoppedAt)
 {
+    *stoppedAt = 1;
     const sheet::Worksheet sheet = m_app->WorkSheets(sheetBox->currentText());
     const int columns = sheet.UsedRange().Columns().Count();
     const int rows = sheet.UsedRange().Rows().Count();
@@ -336,8 +341,9 @@ void IrregularIssueWindow::importRows(int *written, int *alreadyThere)
     progress->setValue(0);
     QElapsedTimer labelShown;
     for (int r = 2; r <= rows; ++r) {
+        *stoppedAt = r;
         if (m_stopRequested)
-            break;
+            return;
         const RegisterSheetRow row = ReadRegisterRow(sheet, r, found, m_context.year);
         if (!labelShown.isValid() || labelShown.elapsed() >= LabelRefreshMs) {
             importMsg->setText(QStringLiteral("第%1行 %2/%3").arg(r).arg(row.code, row.entry.kind));
@@ -350,17 +356,18 @@ void IrregularIssueWindow::importRows(int *written, int *alreadyThere)
         const RegisterOutcome outcome = ImportRegisterRow(m_context.title.catalogueType, m_context.year, row);
         if (outcome.kind == RegisterOutcome::Kind::Refused) {
             platform::ShowError(this, RegisterRowMessage(r, outcome.text));
-            break;
+            return;
         }
         if (outcome.kind == RegisterOutcome::Kind::Failed) {
             platform::ShowDbError(this, RegisterRowMessage(r, outcome.text));
-            break;
+            return;
         }
         ++(outcome.kind == RegisterOutcome::Kind::Written ? *written : *alreadyThere);
         // Twice, so that a click on 停止 is seen before the next row.
         platform::ProcessMessages();
         platform::ProcessMessages();
     }
+    *stoppedAt = 0;
 }
 
 void IrregularIssueWindow::endImport()

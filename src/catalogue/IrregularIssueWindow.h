@@ -71,7 +71,9 @@ protected:
 
 private:
     void buildControls();
-    void importRows(int *written, int *alreadyThere);
+    // Enters the rows of the chosen sheet; `stoppedAt` is the row the import stopped at (refused,
+    // failed or 停止 pressed; 1 when the titles are missing), 0 when every row was read.
+    void importRows(int *written, int *alreadyThere, int *stoppedAt);
     void endImport();
 
     RegisterWindowContext m_context;

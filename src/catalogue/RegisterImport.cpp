@@ -80,7 +80,8 @@ RegisterSheetRow ReadRegisterRow(const sheet::Worksheet &sheet, int row, const R
         return read;
     }
     const QString firstText = dateCellText(first);
-    const QString lastText = last.isEmpty() ? firstText : dateCellText(last);
+    // A blank 止日 (no cell, or only blanks) is a one-day entry, as in the register window.
+    const QString lastText = dateCellText(last).isEmpty() ? firstText : dateCellText(last);
     read.entry.first = ReadRegisterDate(firstText, year);
     read.entry.last = ReadRegisterDate(lastText, year);
     if (firstText.isEmpty())
@@ -114,4 +115,9 @@ QString RegisterRowMessage(int row, const QString &problem)
 QString RegisterImportSummary(int written, int alreadyThere)
 {
     return QStringLiteral("导入登记完毕,新增%1条,已登记%2条...").arg(written).arg(alreadyThere);
+}
+
+QString RegisterImportStopped(int row, int written, int alreadyThere)
+{
+    return QStringLiteral("导入登记在第%1行停止,新增%2条,已登记%3条...").arg(row).arg(written).arg(alreadyThere);
 }

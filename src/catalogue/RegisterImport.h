@@ -39,5 +39,7 @@ RegisterOutcome ImportRegisterRow(int catalogueType, int year, const RegisterShe
 
 // The message that stops an import at a row (1-based sheet row).
 QString RegisterRowMessage(int row, const QString &problem);
-// The notice at the end of an import.
+// The notice at the end of an import that read every row.
 QString RegisterImportSummary(int written, int alreadyThere);
+// The notice at the end of an import that stopped at a row (1-based sheet row) and what it entered before.
+QString RegisterImportStopped(int row, int written, int alreadyThere);

@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueCheck.h"
 #include "catalogue/CatalogueImport.h"
 #include "catalogue/CentreOnScreen.h"
+#include "catalogue/SearchData.h"
 #include "data/Backup.h"
 #include "catalogue/BackupGuard.h"
 #include "data/Udm.h"
@@ -334,6 +335,8 @@ void TbkmlFrm::BitBtn2Click()
         failure = platform::ExceptionMessage(error);
         m_stoppedAtRow = qMax(m_currentRow, 1);
     }
+    // The imported titles get what the search needs; should that fail, the next login adds it.
+    RefreshSearchData();
     cleanUp(failure);
     m_importing = false;
     if (m_closeAfterImport)
@@ -386,7 +389,7 @@ void TbkmlFrm::importRows()
                                                              duplicate.second + 1, headers.at(duplicate.second)));
             break;
         }
-        const ImportRowStatements row = BuildImportRow(table, head, headers, cells.mid(0, columns));
+        const ImportRowStatements row = BuildImportRow(table, head, headers, cells.mid(0, columns), mllxBox->ItemIndex());
         if (row.badColumn >= 0) {
             m_stoppedAtRow = r;
             platform::ShowError(this, CellFaultMessage(row.fault, r, row.badColumn + 1, headers.at(row.badColumn),

@@ -21,13 +21,20 @@ constexpr int FieldLeft = 112;
 constexpr int RowHeight = 23;
 const int RowTop[] = {14, 53, 88, 123, 158, 193, 228};
 
-// A ticked box opens its field and puts the focus into it, so that what the clerk types next lands
-// there; an unticked one closes the field.
+// A ticked box opens its field, puts the focus into it and selects the field's whole content, so
+// that what the clerk types next replaces the old value; an unticked one closes the field.
 void enableByTick(const QCheckBox *box, QWidget *field)
 {
     field->setEnabled(box->isChecked());
-    if (box->isChecked())
-        field->setFocus(Qt::OtherFocusReason);
+    if (!box->isChecked())
+        return;
+    field->setFocus(Qt::OtherFocusReason);
+    // A number edit shows its plain value once it has the focus: select after that.
+    auto *edit = qobject_cast<QLineEdit *>(field);
+    if (auto *combo = qobject_cast<QComboBox *>(field))
+        edit = combo->lineEdit();
+    if (edit)
+        edit->selectAll();
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #pragma once
 // The catalogue entry editing window "目录信息修改": corrects the current entry of the catalogue query
 // its opener hands it (the main window hands its own, so its grid shows the new values at once). Only
-// ticked fields can be edited and are written; ticking a field's box puts the focus into the field.
-// The window reports a written change by the signal entryEdited.
+// ticked fields can be edited and are written; ticking a field's box puts the focus into the field and
+// selects its content, so typing replaces it. The window reports a written change by the signal entryEdited.
 
 #include "catalogue/CatalogueEdit.h"
 #include "platform/Dialogs.h"

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 
@@ -48,23 +49,6 @@ BackupResult failed(const QString &error)
     return {BackupResult::Status::Failed, QString(), error};
 }
 
-// Copies every page of the source's main database into a new file at `path`, encrypted with `key`.
-QString copyPages(sqlite3 *source, const QString &path, const QByteArray &key)
-{
-    CopyHandle copy;
-    QString error = OpenKeyedCopy(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, copy);
-    if (!error.isEmpty())
-        return error;
-    // Another program writing holds the source for a moment: it is waited for, as a statement would.
-    error = CopyAllPages(copy.handle, source);
-    if (!error.isEmpty())
-        return error;
-    // The copy takes the source's journal mode; a copy is one self-contained file.
-    if (sqlite3_exec(copy.handle, "pragma journal_mode=DELETE", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return db::engineMessage(copy.handle);
-    return QString();
-}
-
 // The copy opens with the password and reads its schema.
 QString verifyCopy(const QString &path, const QByteArray &key)
 {
@@ -83,11 +67,18 @@ void removeCopy(const QString &path)
     QFile::remove(path + QStringLiteral("-journal"));
 }
 
-void keepNewest(const QString &databasePath)
+// What an interrupted copy leaves: the half-written copy and its journal. A copy being written right now
+// by another program on the same database is younger than this and stays.
+constexpr qint64 kLeftoverAgeSeconds = 600;
+
+void removeLeftovers(const QString &folder)
 {
-    const QList<BackupEntry> entries = ListBackups(databasePath);
-    for (qsizetype i = kKeptBackups; i < entries.size(); ++i)
-        QFile::remove(entries.at(i).path);
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-kLeftoverAgeSeconds);
+    const QStringList patterns{QStringLiteral("bkdata-*.mdb.part"), QStringLiteral("bkdata-*.mdb.part-journal"),
+                               QStringLiteral("bkdata-*.mdb.part-wal"), QStringLiteral("bkdata-*.mdb.part-shm")};
+    for (const QFileInfo &file : QDir(folder).entryInfoList(patterns, QDir::Files | QDir::Hidden))
+        if (file.lastModified() < before)
+            QFile::remove(file.absoluteFilePath());
 }
 
 } // namespace
@@ -121,7 +112,7 @@ QString BackupFileName(const QDateTime &time, BackupReason reason)
            + BackupReasonTag(reason) + QStringLiteral(".mdb");
 }
 
-BackupResult WriteBackup(db::Connection &connection, BackupReason reason)
+BackupResult WriteBackup(db::Connection &connection, BackupReason reason, BackupPruning pruning)
 {
     if (!connection.connected())
         return failed(QStringLiteral("the connection is closed"));
@@ -145,7 +136,7 @@ BackupResult WriteBackup(db::Connection &connection, BackupReason reason)
     const QString part = path + QStringLiteral(".part");
     removeCopy(part);
     const QByteArray key = parts.password.toUtf8();
-    QString error = copyPages(source, part, key);
+    QString error = WriteCopyFile(source, part, key);
     if (error.isEmpty())
         error = verifyCopy(part, key);
     if (error.isEmpty() && !QFile::rename(part, path))
@@ -154,7 +145,8 @@ BackupResult WriteBackup(db::Connection &connection, BackupReason reason)
         removeCopy(part);
         return failed(error);
     }
-    keepNewest(parts.dataSource);
+    if (pruning == BackupPruning::Now)
+        PruneBackups(parts.dataSource);
     return {BackupResult::Status::Written, path, QString()};
 }
 
@@ -166,6 +158,50 @@ BackupResult WriteBackup(BackupReason reason)
     if (!EnsureConnected())
         return failed(GP.LastError);
     return WriteBackup(dm->ADOConnection, reason);
+}
+
+QList<BackupEntry> BackupsToPrune(const QList<BackupEntry> &newestFirst, const QDateTime &now)
+{
+    const QDate today = now.date();
+    const QDate firstDay = today.addDays(-(kKeptDays - 1));
+    const int thisMonth = today.year() * 12 + today.month() - 1;
+    QSet<QDate> daysHeld;
+    QSet<int> monthsHeld;
+    QList<BackupEntry> pruned;
+    for (qsizetype i = 0; i < newestFirst.size(); ++i) {
+        const BackupEntry &entry = newestFirst.at(i);
+        const QDate day = entry.time.date();
+        const int month = day.year() * 12 + day.month() - 1;
+        bool keep = i < kKeptBackups;
+        if (day >= firstDay && day <= today && !daysHeld.contains(day)) {
+            daysHeld.insert(day);
+            keep = true;
+        }
+        if (month > thisMonth - kKeptMonths && month <= thisMonth && !monthsHeld.contains(month)) {
+            monthsHeld.insert(month);
+            keep = true;
+        }
+        if (!keep)
+            pruned.append(entry);
+    }
+    return pruned;
+}
+
+void PruneBackups(const QString &databasePath, const QStringList &spared)
+{
+    QStringList sparedFiles;
+    for (const QString &path : spared)
+        sparedFiles << QFileInfo(path).absoluteFilePath();
+    for (const BackupEntry &entry : BackupsToPrune(ListBackups(databasePath), QDateTime::currentDateTime()))
+        if (!sparedFiles.contains(QFileInfo(entry.path).absoluteFilePath()))
+            QFile::remove(entry.path);
+    removeLeftovers(BackupFolder(databasePath));
+}
+
+void DiscardBackup(const QString &path)
+{
+    if (!path.isEmpty())
+        removeCopy(path);
 }
 
 QList<BackupEntry> ListBackups(const QString &databasePath)

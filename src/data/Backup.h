@@ -10,7 +10,12 @@
 //        those still in the write-ahead log) are in it even while other connections work. It is
 //        encrypted with the password of the connection text and opens with the same connection text as
 //        the database (only Data Source differs); it is a self-contained file (no -wal beside it).
-// Kept:  the newest kKeptBackups copies; writing a copy removes the older ones.
+// Kept:  the newest kKeptBackups copies, and besides them the newest copy of each of the last kKeptDays
+//        days and of each of the last kKeptMonths months (BackupsToPrune); writing a copy removes the
+//        others. A copy written before an action that then changed nothing is removed again
+//        (DiscardBackup), and a restore removes no copy before it has succeeded, nor the copy restored.
+//        What interrupted copies left (bkdata-*.mdb.part and its journal, older than ten minutes) goes
+//        with the pruning.
 //
 // A copy is written only for the encrypted file engine. A connection to a server engine has no file
 // to copy (its own backups are the server's business): WriteBackup then answers NotApplicable and
@@ -44,6 +49,12 @@ QString BackupReasonText(BackupReason reason);
 std::optional<BackupReason> BackupReasonFromTag(const QString &tag);
 
 constexpr int kKeptBackups = 30;
+constexpr int kKeptDays = 30;
+constexpr int kKeptMonths = 12;
+
+// Whether writing a copy removes the older copies that the rule lets go at once, or leaves that to the
+// caller (PruneBackups once its action succeeded, DiscardBackup when it changed nothing).
+enum class BackupPruning { Now, Later };
 
 struct BackupResult {
     enum class Status {
@@ -64,8 +75,9 @@ QString BackupFolder(const QString &databasePath);
 QString BackupFileName(const QDateTime &time, BackupReason reason);
 
 // Writes a copy of the database open on `connection` into the backup folder beside its file (the file
-// and the password are those of the connection text), then keeps the newest kKeptBackups.
-BackupResult WriteBackup(db::Connection &connection, BackupReason reason);
+// and the password are those of the connection text), then (BackupPruning::Now) prunes the older ones.
+BackupResult WriteBackup(db::Connection &connection, BackupReason reason,
+                         BackupPruning pruning = BackupPruning::Now);
 // The same on the data module's connection.
 BackupResult WriteBackup(BackupReason reason);
 
@@ -79,6 +91,15 @@ struct BackupEntry {
 
 // The copies beside `databasePath`, newest first (by the time in their names).
 QList<BackupEntry> ListBackups(const QString &databasePath);
+
+// Of `newestFirst` (as ListBackups gives them), the copies the rule lets go at `now`: all but the newest
+// kKeptBackups and the newest of each of the last kKeptDays days and kKeptMonths months.
+QList<BackupEntry> BackupsToPrune(const QList<BackupEntry> &newestFirst, const QDateTime &now);
+// Removes the copies beside `databasePath` that the rule lets go, except those of `spared`, and what
+// interrupted copies left behind.
+void PruneBackups(const QString &databasePath, const QStringList &spared = {});
+// Removes the copy at `path` (one written for an action that then changed nothing).
+void DiscardBackup(const QString &path);
 
 // The question asked instead of a copy when the database is on a server (default 否): the office's
 // own server backup must be current before <action> runs.

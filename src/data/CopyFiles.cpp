@@ -26,3 +26,19 @@ QString CopyAllPages(sqlite3 *target, sqlite3 *source)
     sqlite3_backup_finish(backup);
     return rc == SQLITE_DONE ? QString() : db::engineMessage(target);
 }
+
+QString WriteCopyFile(sqlite3 *source, const QString &path, const QByteArray &key)
+{
+    CopyHandle copy;
+    QString error = OpenKeyedCopy(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, copy);
+    if (!error.isEmpty())
+        return error;
+    // Another program writing holds the source for a moment: it is waited for, as a statement would.
+    error = CopyAllPages(copy.handle, source);
+    if (!error.isEmpty())
+        return error;
+    // The copy takes the source's journal mode; a copy is one self-contained file.
+    if (sqlite3_exec(copy.handle, "pragma journal_mode=DELETE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return db::engineMessage(copy.handle);
+    return QString();
+}

@@ -25,3 +25,7 @@ QString OpenKeyedCopy(const QString &path, const QByteArray &key, int flags, Cop
 // the target: on failure the target is unchanged). A program holding either database for a moment is
 // waited for, as a statement would. Empty on success, else the engine's message.
 QString CopyAllPages(sqlite3 *target, sqlite3 *source);
+
+// Copies every page of `source`'s main database into a new file at `path`, encrypted with `key`: one
+// self-contained file (no -wal beside it). Empty on success, else the engine's message.
+QString WriteCopyFile(sqlite3 *source, const QString &path, const QByteArray &key);

@@ -1,7 +1,7 @@
 #include "data/DatabaseCheck.h"
 
 #include "data/Backup.h"
-#include "data/Restore.h"
+#include "data/ProgramSchema.h"
 #include "db/Connection.h"
 #include "db/EngineMessages.h"
 #include "db/Sqlite.h"
@@ -37,21 +37,6 @@ DatabaseFileCheck engineFailure(sqlite3 *handle, const QString &databasePath)
     if (fault == db::EngineFault::Damaged)
         text += pointToBackups(databasePath);
     return refused(text);
-}
-
-QStringList tablesOf(sqlite3 *handle, bool *ok)
-{
-    QStringList tables;
-    db::Statement statement;
-    *ok = sqlite3_prepare_v2(handle, "select lower(name) from sqlite_master where type='table'", -1,
-                             statement.out(), nullptr) == SQLITE_OK;
-    if (!*ok)
-        return tables;
-    int rc;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
-        tables << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement.get(), 0)));
-    *ok = rc == SQLITE_DONE;
-    return tables;
 }
 
 // The quick check reads every page once; on a very large file (or a very busy machine) the clerk
@@ -108,17 +93,16 @@ DatabaseFileCheck CheckDatabaseFile(const QString &connectionText)
     if (sqlite3_key(read.handle, key.constData(), int(key.size())) != SQLITE_OK)
         return engineFailure(read.handle, path);
 
-    bool ok = false;
-    const QStringList tables = tablesOf(read.handle, &ok);
-    if (!ok)
+    SchemaGaps gaps;
+    if (!FindSchemaGaps(read.handle, &gaps))
         return engineFailure(read.handle, path);
-    QStringList missing;
-    for (const QString &table : ProgramTables())
-        if (!tables.contains(table))
-            missing << table;
-    if (!missing.isEmpty())
-        return refused(QStringLiteral("该文件不是本系统的数据库(缺少数据表 ") + missing.join(QStringLiteral(", "))
-                       + QStringLiteral(")"));
+    if (!gaps.missingTables.isEmpty())
+        return refused(QStringLiteral("该文件不是本系统的数据库(缺少数据表 ")
+                       + gaps.missingTables.join(QStringLiteral(", ")) + QStringLiteral(")"));
+    if (!gaps.none())
+        return refused(QStringLiteral("该文件不是本系统的数据库(") + gaps.columnsText() + QStringLiteral(")"));
+
+    bool ok = false;
 
     const QString verdict = quickCheck(read.handle, &ok);
     if (!ok)

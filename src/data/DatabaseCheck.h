@@ -6,7 +6,8 @@
 // Refused are: an empty file; a plain, unencrypted database of the engine; a file that does not open
 // with the program's password (another program's file, another password); a database that lacks one
 // of the program's six tables (bkmllx, post, nopost, dwinfo, torder, rqdzb; tables added later are not
-// required, so a database from before they existed is accepted and gets them on first start); and a
+// required, so a database from before they existed is accepted and gets them on first start) or one of
+// the columns the program uses in them (ProgramSchema.h); and a
 // database that fails the engine's quick integrity check (damaged). The check is bounded: one that
 // has not finished within a second lets the file pass (a desk's file of 50 MB takes a fraction of
 // that). The failure text puts a Chinese sentence first and the engine's own text after it; a damaged

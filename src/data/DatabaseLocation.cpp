@@ -80,8 +80,13 @@ DatabaseLocation CurrentDatabaseLocation()
 
 QString MissingDatabaseHint(const QString &filePath)
 {
+    return QStringLiteral("Tavrin系统: ") + MissingDatabaseDetails(filePath);
+}
+
+QString MissingDatabaseDetails(const QString &filePath)
+{
     const QString path = QDir::toNativeSeparators(filePath);
-    return QStringLiteral("Tavrin系统: 数据库文件 %1 不存在。\n"
+    return QStringLiteral("数据库文件 %1 不存在。\n"
                           "  建立带演示目录的数据库: bkdata --demo %1\n"
                           "  建立空数据库:           bkdata %1\n"
                           "  或以 --database 路径 指定别处的数据库文件。")

@@ -26,6 +26,8 @@ DatabaseLocation ChooseDatabaseLocation(const QString &named);
 void SetDatabaseLocation(const DatabaseLocation &location);
 DatabaseLocation CurrentDatabaseLocation();
 
-// What to tell on standard error when the database file is missing: where the program looked and
-// how to create one.
+// Where the program looked for a missing database file and how to create one there (the login's
+// message shows it too).
+QString MissingDatabaseDetails(const QString &filePath);
+// The same for standard error, naming the program.
 QString MissingDatabaseHint(const QString &filePath);

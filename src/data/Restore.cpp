@@ -33,12 +33,6 @@ QString fileText(const QString &path)
 
 } // namespace
 
-QStringList ProgramTables()
-{
-    return {QStringLiteral("bkmllx"), QStringLiteral("post"), QStringLiteral("nopost"),
-            QStringLiteral("dwinfo"), QStringLiteral("torder"), QStringLiteral("rqdzb")};
-}
-
 QString CheckBackup(const QString &backupPath, const QString &password)
 {
     const QFileInfo info(backupPath);
@@ -54,12 +48,13 @@ QString CheckBackup(const QString &backupPath, const QString &password)
     const QString check = singleText(copy.handle, "pragma quick_check", &ok);
     if (!ok || check != QLatin1String("ok"))
         return QStringLiteral("备份文件已损坏: ") + fileText(backupPath);
-    for (const QString &table : ProgramTables()) {
-        const QByteArray sql = "select count(*) from sqlite_master where type='table' and lower(name)='"
-                               + table.toLatin1() + "'";
-        if (singleText(copy.handle, sql.constData(), &ok) != QLatin1String("1") || !ok)
-            return QStringLiteral("备份文件缺少数据表 %1: ").arg(table) + fileText(backupPath);
-    }
+    SchemaGaps gaps;
+    if (!FindSchemaGaps(copy.handle, &gaps))
+        return QStringLiteral("备份文件已损坏: ") + fileText(backupPath);
+    if (!gaps.missingTables.isEmpty())
+        return QStringLiteral("备份文件缺少数据表 %1: ").arg(gaps.missingTables.first()) + fileText(backupPath);
+    if (!gaps.none())
+        return QStringLiteral("备份文件的") + gaps.columnsText() + QStringLiteral(": ") + fileText(backupPath);
     return QString();
 }
 
@@ -79,7 +74,9 @@ RestoreResult RestoreBackup(db::Connection &connection, const QString &backupPat
     if (!result.error.isEmpty())
         return result;
 
-    const BackupResult safety = WriteBackup(connection, BackupReason::BeforeRestore);
+    // Nothing is pruned before the restore has succeeded: a restore that fails leaves the copies as
+    // they were, and the copy being restored is never among those pruned.
+    const BackupResult safety = WriteBackup(connection, BackupReason::BeforeRestore, BackupPruning::Later);
     if (!safety.written()) {
         result.error = safety.failed() ? BackupFailureMessage(QStringLiteral("数据恢复"), safety)
                                        : QStringLiteral("数据恢复只适用于本机的数据库文件");
@@ -92,9 +89,12 @@ RestoreResult RestoreBackup(db::Connection &connection, const QString &backupPat
     if (error.isEmpty())
         error = CopyAllPages(connection.handle(), copy.handle);
     if (!error.isEmpty()) {
+        DiscardBackup(safety.path); // the database is unchanged: its copy would only crowd out others
+        result.safetyCopy.clear();
         result.error = QStringLiteral("数据恢复失败,数据未改变->") + error;
         return result;
     }
+    PruneBackups(parts.dataSource, {backupPath});
     // A fresh connection reads the restored database from its first page on.
     connection.close();
     try {
@@ -106,6 +106,33 @@ RestoreResult RestoreBackup(db::Connection &connection, const QString &backupPat
     }
     result.restored = true;
     return result;
+}
+
+QString RestoreToNewFile(const QString &backupPath, const QString &databasePath, const QString &password)
+{
+    QString error = CheckBackup(backupPath, password);
+    if (!error.isEmpty())
+        return error;
+    const QByteArray key = password.toUtf8();
+    // Written under another name and renamed when complete, so a half-written file never shows as the
+    // database.
+    const QString part = databasePath + QStringLiteral(".part");
+    const auto removePart = [&part] {
+        QFile::remove(part);
+        QFile::remove(part + QStringLiteral("-journal"));
+    };
+    removePart();
+    {
+        CopyHandle copy;
+        error = OpenKeyedCopy(backupPath, key, SQLITE_OPEN_READONLY, copy);
+        if (error.isEmpty())
+            error = WriteCopyFile(copy.handle, part, key);
+    }
+    if (error.isEmpty() && !QFile::rename(part, databasePath))
+        error = QStringLiteral("无法写入数据库文件 ") + fileText(databasePath);
+    if (!error.isEmpty())
+        removePart();
+    return error;
 }
 
 BackupResult WriteDailyBackup(db::Connection &connection, const QDate &today)

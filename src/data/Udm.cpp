@@ -29,7 +29,7 @@ QString ConnectionTextFor(const QString &databasePath)
         return ServerConnectionText(ReadServerSettings(databasePath));
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;User ID=Admin;"
                           "Jet OLEDB:Database Password=qelmaz;Data Source=")
-        + databasePath;
+        + db::connectionTextValue(databasePath); // a path is never read as keys, whatever it holds
 }
 
 QString SqlText(const QString &value)
@@ -199,21 +199,26 @@ int OpenQuery(const QString &sql, db::Query &query)
 
 bool ExecSql(const QString &sql)
 {
+    return ExecSqlCounted(sql) >= 0;
+}
+
+qint64 ExecSqlCounted(const QString &sql)
+{
     if (!EnsureConnected(true))
-        return false;
+        return -1;
     db::Connection &connection = dm->ADOConnection;
     try {
         if (connection.inTransaction())
-            connection.execute(sql);
-        else
-            RunTransaction([&] {
-                connection.execute(sql);
-                return true;
-            });
-        return true;
+            return connection.execute(sql);
+        qint64 changed = 0;
+        RunTransaction([&] {
+            changed = connection.execute(sql);
+            return true;
+        });
+        return changed;
     } catch (const db::DbError &e) {
         GP.LastError = kSaveFailure + e.message();
-        return false;
+        return -1;
     }
 }
 

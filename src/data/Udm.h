@@ -44,7 +44,8 @@ public:
 // global because the program holds exactly one database connection, which every helper below uses.
 extern Tdm *dm;
 
-// The connection text for a database file, or for the server that a settings file (*.ini) names.
+// The connection text for a database file, or for the server that a settings file (*.ini) names (a
+// refused settings file gives a text that connects nowhere; ReadServerSettings says why).
 QString ConnectionTextFor(const QString &databasePath);
 
 // A text value for splicing between single quotes into a statement: apostrophes doubled.
@@ -75,6 +76,9 @@ int OpenQuery(const QString &sql, db::Query &query);
 // One INSERT, UPDATE or DELETE; inside a transaction that is open, or else in one of its own (run
 // again as RunTransaction says).
 bool ExecSql(const QString &sql);
+// The same, for a statement whose effect depends on what it finds: the number of rows it changed
+// (0 is no success), -1 on failure.
+qint64 ExecSqlCounted(const QString &sql);
 // The statements in order inside one transaction; on any failure none remains in effect.
 bool ExecSqlBatch(const QStringList &sqls);
 // The number of rows a SELECT yields, -1 on failure (LastError is the bare engine message).

@@ -14,10 +14,54 @@ bool ConnectionTextParts::isServer() const
     return provider.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0;
 }
 
+namespace {
+
+// Reads one value after its '=': a value that starts with a double or single quote runs to the matching
+// quote (the quote written twice stands for itself) and may hold any character; any other value runs
+// to the next ';' and loses its blanks at both ends.
+QString readValue(const QString &text, qsizetype &at)
+{
+    while (at < text.size() && text.at(at).isSpace())
+        ++at;
+    if (at < text.size() && (text.at(at) == QLatin1Char('"') || text.at(at) == QLatin1Char('\''))) {
+        const QChar quote = text.at(at++);
+        QString value;
+        while (at < text.size()) {
+            const QChar c = text.at(at++);
+            if (c != quote) {
+                value += c;
+            } else if (at < text.size() && text.at(at) == quote) {
+                value += quote;
+                ++at;
+            } else {
+                break;
+            }
+        }
+        // Whatever follows the closing quote up to the separator is no part of any value.
+        while (at < text.size() && text.at(at) != QLatin1Char(';'))
+            ++at;
+        return value;
+    }
+    const qsizetype end = text.indexOf(QLatin1Char(';'), at);
+    const QString value = text.mid(at, end < 0 ? -1 : end - at).trimmed();
+    at = end < 0 ? text.size() : end;
+    return value;
+}
+
+} // namespace
+
+QString connectionTextValue(const QString &value)
+{
+    const bool plain = !value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('"'))
+        && !value.contains(QLatin1Char('\'')) && value.trimmed() == value;
+    if (plain)
+        return value;
+    return QLatin1Char('"') + QString(value).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
 ConnectionTextParts parseConnectionText(const QString &text)
 {
     ConnectionTextParts parts;
-    const QStringList pairs = text.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     const struct {
         const char *key;
         QString ConnectionTextParts::*field;
@@ -31,13 +75,22 @@ ConnectionTextParts parseConnectionText(const QString &text)
         {"Database", &ConnectionTextParts::database},
         {"User ID", &ConnectionTextParts::user},
         {"SSL Mode", &ConnectionTextParts::sslMode},
+        {"SSL Root Certificate", &ConnectionTextParts::sslRootCert},
     };
-    for (const QString &pair : pairs) {
-        const int eq = int(pair.indexOf(QLatin1Char('=')));
+    qsizetype at = 0;
+    while (at < text.size()) {
+        const qsizetype eq = text.indexOf(QLatin1Char('='), at);
+        const qsizetype separator = text.indexOf(QLatin1Char(';'), at);
         if (eq < 0)
+            break;
+        if (separator >= 0 && separator < eq) {
+            at = separator + 1; // a piece without '=' is no pair
             continue;
-        const QString key = pair.left(eq).trimmed();
-        const QString value = pair.mid(eq + 1).trimmed();
+        }
+        const QString key = text.mid(at, eq - at).trimmed();
+        at = eq + 1;
+        const QString value = readValue(text, at);
+        ++at; // past the ';'
         for (const auto &known : keys)
             if (key.compare(QLatin1String(known.key), Qt::CaseInsensitive) == 0)
                 parts.*known.field = value;
@@ -60,6 +113,8 @@ void Connection::open()
     m_engine->observer = m_observer;
     m_server = parts.isServer();
     m_bulkWriting = false;
+    static quint64 openings = 0;
+    m_session = ++openings;
     m_reopened = ++m_opens > 1;
     if (!m_unresolvedCommit.isEmpty())
         resolveCommit();
@@ -162,9 +217,9 @@ void Connection::setBulkWriting(bool on)
     m_bulkWriting = on;
 }
 
-void Connection::execute(const QString &jetSql)
+qint64 Connection::execute(const QString &jetSql)
 {
-    engine().execute(rewriteJetSql(jetSql));
+    return engine().execute(rewriteJetSql(jetSql));
 }
 
 } // namespace db

@@ -2,7 +2,11 @@
 // A connection to the program's database, opened from an ADO-style connection text. Two engines:
 //  - the encrypted file: "...;Jet OLEDB:Database Password=...;Data Source=<file>" (never created here);
 //  - a PostgreSQL server: "Provider=PostgreSQL;Host=...;Port=...;Database=...;User ID=...;
-//    SSL Mode=prefer[;Password=...]" (without a password libpq reads the user's password file).
+//    SSL Mode=prefer[;SSL Root Certificate=...][;Password=...]" (without a password libpq reads the
+//    user's password file).
+// A value that holds a ';', a quote or blanks at either end is written between double quotes (a double
+// quote inside written twice), so that a file or folder name is read back whole, whatever it holds,
+// and never adds a key of its own.
 // Windows and helpers never know which engine runs.
 
 #include "db/DbError.h"
@@ -32,11 +36,14 @@ struct ConnectionTextParts {
     QString password;   // the key of the encrypted file, or the server password
     QString host, port, database, user;
     QString sslMode;    // libpq's sslmode; prefer when not given
+    QString sslRootCert; // the file of the certificate authorities that vouch for the server
     bool isServer() const;
 };
 
 // Parses the key=value; pairs of a connection text (keys compared ignoring case).
 ConnectionTextParts parseConnectionText(const QString &text);
+// `value` as it is written after "key=" in a connection text: quoted when it has to be.
+QString connectionTextValue(const QString &value);
 
 class Connection {
 public:
@@ -66,6 +73,9 @@ public:
     // next helper call opens the connection again.
     bool connected() const;
     bool isServer() const { return m_server; }
+    // A number that no other opening of any connection of the process had: what lives only as long
+    // as one opening (the connection's temporary tables) belongs to it.
+    quint64 session() const { return m_session; }
 
     void beginTrans();
     // When the link breaks during the commit, the connection is made anew at once and the server
@@ -85,8 +95,9 @@ public:
     void setBulkWriting(bool on);
     bool bulkWriting() const { return m_bulkWriting; }
 
-    // Runs one statement in the Jet dialect whose result is not used.
-    void execute(const QString &jetSql);
+    // Runs one statement in the Jet dialect whose rows are not read; returns the number of rows an
+    // INSERT, UPDATE or DELETE changed (0 for other statements).
+    qint64 execute(const QString &jetSql);
 
     // For the query objects of this layer; raises DbError when the connection is closed.
     Engine &engine() const;
@@ -108,6 +119,7 @@ private:
     std::function<void(const QString &)> m_observer;
     bool m_bulkWriting = false;
     bool m_server = false;
+    quint64 m_session = 0;
 };
 
 } // namespace db

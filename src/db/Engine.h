@@ -41,8 +41,9 @@ public:
     virtual void rollback() = 0; // only when a transaction is open
     virtual void setBulkWriting(bool on) = 0;
 
-    // One statement whose result is not used.
-    virtual void execute(const QString &engineSql) = 0;
+    // One statement whose rows are not read; returns the number of rows an INSERT, UPDATE or DELETE
+    // changed (0 for other statements).
+    virtual qint64 execute(const QString &engineSql) = 0;
     // One SELECT; `editableTable` (may be empty) names the table whose rows the caller may edit.
     virtual ResultSet select(const QString &engineSql, const QString &editableTable) = 0;
     // Writes changed fields of one row found by its key; throws when no row has that key any more.

@@ -6,6 +6,7 @@
 #include "db/Engine.h"
 #include "db/JetDialect.h"
 #include "db/PasswordNeeded.h"
+#include "db/ServerTarget.h"
 
 #include <libpq-fe.h>
 
@@ -173,11 +174,12 @@ public:
         Result flushed(run("select pg_logical_emit_message(true, 'tavrin', 'bulk writing ends')"));
     }
 
-    void execute(const QString &engineSql) override
+    qint64 execute(const QString &engineSql) override
     {
         refuseSecondStatement(engineSql);
         observe(engineSql);
         Result r(run(engineSql.toUtf8()));
+        return QByteArray(PQcmdTuples(r.get())).toLongLong(); // empty for other statements: 0
     }
 
     ResultSet select(const QString &engineSql, const QString &editableTable) override
@@ -340,6 +342,7 @@ private:
 
 std::unique_ptr<Engine> openServerEngine(const ConnectionTextParts &parts)
 {
+    checkServerTarget(parts);
     QVector<QByteArray> keys, values;
     auto add = [&](const char *key, const QString &value) {
         if (!value.isEmpty()) {
@@ -354,6 +357,7 @@ std::unique_ptr<Engine> openServerEngine(const ConnectionTextParts &parts)
     // The password travels percent-encoded, so that it may hold the text's separators.
     add("password", QUrl::fromPercentEncoding(parts.password.toUtf8()));
     add("sslmode", parts.sslMode.isEmpty() ? QStringLiteral("prefer") : parts.sslMode);
+    add("sslrootcert", parts.sslRootCert);
     add("connect_timeout", QStringLiteral("10"));
     add("application_name", QStringLiteral("Tavrin"));
     add("client_encoding", QStringLiteral("UTF8"));

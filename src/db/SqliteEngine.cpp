@@ -107,16 +107,20 @@ public:
         m_bulkWriting = on;
     }
 
-    void execute(const QString &engineSql) override
+    qint64 execute(const QString &engineSql) override
     {
         observe(engineSql);
         Statement statement;
         prepareSingle(m_handle, engineSql, statement);
+        // The engine's count of changed rows stays from the last INSERT, UPDATE or DELETE: a statement
+        // that changed nothing leaves the running total as it was.
+        const int before = sqlite3_total_changes(m_handle);
         int rc;
         while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE)
             throw DbError(engineMessage(m_handle));
+        return sqlite3_total_changes(m_handle) == before ? 0 : sqlite3_changes(m_handle);
     }
 
     ResultSet select(const QString &sql, const QString &editableTable) override

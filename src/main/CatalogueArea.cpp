@@ -1,6 +1,8 @@
 // The catalogue half of the main window: query bar, tabs, catalogue grid, loading, search, quick
 // locate, status line and row painting.
 
+#include "catalogue/SearchData.h"
+#include "catalogue/TitleReadings.h"
 #include "catalogue/UbkmlFrm.h"
 #include "catalogue/UbkmlxgFrm.h"
 #include "main/CatalogueQueries.h"
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
 
 namespace {
 
@@ -50,7 +53,7 @@ void TbkMainFrm::buildQueryBar()
     Label1 = new QLabel(QStringLiteral("查询条件"), FlatPanel1);
     dhmcBox = new TPickComboBox(FlatPanel1);
     dhmcBox->setObjectName(QStringLiteral("dhmcBox"));
-    dhmcBox->addItems({QStringLiteral("报刊代号"), QStringLiteral("报刊名称")});
+    dhmcBox->addItems({QStringLiteral("报刊代号"), QStringLiteral("报刊名称"), QStringLiteral("刊号/ISSN")});
     dhmcBox->setCurrentIndex(-1);
     dhmcBox->setToolTip(QStringLiteral("请输入报刊代号或报刊名称"));
     dhmcBox->setFixedWidth(90);
@@ -110,6 +113,11 @@ void TbkMainFrm::buildQueryBar()
 
     platform::ConnectAction(dhmcBox, &TPickComboBox::Change, this, &TbkMainFrm::dhmcBoxChange);
     platform::ConnectAction(cxBtn, &QPushButton::clicked, this, &TbkMainFrm::cxBtnClick);
+    TypeAheadTimer = new QTimer(this);
+    TypeAheadTimer->setSingleShot(true);
+    TypeAheadTimer->setInterval(TypeAheadDelayMs);
+    platform::ConnectAction(TypeAheadTimer, &QTimer::timeout, this, &TbkMainFrm::TypeAheadSearch);
+    platform::ConnectAction(Edit1, &QLineEdit::textEdited, this, &TbkMainFrm::Edit1TextEdited);
     platform::ConnectAction(locaBtn, &QPushButton::clicked, this, &TbkMainFrm::locaBtnClick);
     platform::ConnectAction(MlxgBtn, &QPushButton::clicked, this, &TbkMainFrm::MlxgBtnClick);
     platform::ConnectAction(BitBtn1, &QPushButton::clicked, this, &TbkMainFrm::BitBtn1Click);
@@ -199,31 +207,60 @@ void TbkMainFrm::FTabChange()
     brow->setFocus();
 }
 
-void TbkMainFrm::cxBtnClick()
+QString TbkMainFrm::searchFilter(int field, const QString &text) const
 {
     QString filter;
-    const int field = PickedIndex(dhmcBox);
-    if (field >= 0) {
-        const QString t = Edit1->text().trimmed();
-        if (t.isEmpty()) {
-            platform::ShowHint(this, QStringLiteral("请输入代号,或报刊名称..."));
-            return;
-        }
-        filter += field == SearchByTitle ? TitleCondition(t) : CodeCondition(t);
+    if (field >= 0 && !text.isEmpty()) {
+        if (field == SearchByTitle)
+            filter += TitleSearchCondition(text);
+        else if (field == SearchBySerial)
+            filter += SerialCondition(text);
+        else
+            filter += CodeCondition(text);
     }
     if (bkzl->ItemIndex() == 1 || bkzl->ItemIndex() == 2)
         filter += KindCondition(bkzl->Items().at(bkzl->ItemIndex()));
     const int period = PickedIndex(kqCbox);
     if (period >= 0)
         filter += PeriodCondition(kqCbox->itemText(period));
+    return filter;
+}
 
-    const int n = LoadCatalogue(filter);
+void TbkMainFrm::cxBtnClick()
+{
+    TypeAheadTimer->stop();
+    const int field = PickedIndex(dhmcBox);
+    const QString t = Edit1->text().trimmed();
+    if (field >= 0 && t.isEmpty()) {
+        platform::ShowHint(this, QStringLiteral("请输入代号,或报刊名称..."));
+        return;
+    }
+    const int n = LoadCatalogue(searchFilter(field, t));
     if (n > 0)
         ds.setDataSet(&ADO);
     else if (n < 0)
         platform::ShowHint(this, GP.LastError);
     else
         platform::ShowHint(this, QStringLiteral("未搜索到相关信息..."));
+}
+
+void TbkMainFrm::Edit1TextEdited()
+{
+    if (PickedIndex(dhmcBox) == SearchByTitle)
+        TypeAheadTimer->start();
+}
+
+void TbkMainFrm::TypeAheadSearch()
+{
+    // The search of 查询 on what is typed so far; an emptied text shows every title of the other
+    // conditions again. Nothing found leaves the grid empty without a word; a failure is told.
+    if (PickedIndex(dhmcBox) != SearchByTitle)
+        return;
+    const int n = LoadCatalogue(searchFilter(SearchByTitle, Edit1->text().trimmed()));
+    if (n > 0)
+        ds.setDataSet(&ADO);
+    else if (n < 0)
+        platform::ShowHint(this, GP.LastError);
 }
 
 void TbkMainFrm::locaBtnClick()
@@ -237,9 +274,60 @@ void TbkMainFrm::locaBtnClick()
         dhmcBox->setFocus();
         return;
     }
-    const QString name = field == SearchByTitle ? QStringLiteral("bkmc") : QStringLiteral("bkdh");
-    if (!ADO.locate(name, t, CheckBox1->isChecked()))
+    bool found = false;
+    if (field == SearchBySerial) {
+        found = locateBySerial(t);
+    } else {
+        const QString name = field == SearchByTitle ? QStringLiteral("bkmc") : QStringLiteral("bkdh");
+        found = ADO.locate(name, t, CheckBox1->isChecked());
+        // A title not found by its characters may be found by its pinyin or initials.
+        if (!found && field == SearchByTitle && IsReadingSearchText(t)) {
+            const int located = locateByReading(t, CheckBox1->isChecked());
+            if (located < 0) {
+                platform::ShowHint(this, GP.LastError);
+                return;
+            }
+            found = located > 0;
+        }
+    }
+    if (!found)
         platform::ShowHint(this, QStringLiteral("未发现符合条件的记录..."));
+}
+
+int TbkMainFrm::locateByReading(const QString &text, bool partial)
+{
+    QHash<QString, QStringList> readings;
+    if (LoadTitleReadings(&readings) < 0)
+        return -1;
+    const QString key = ReadingSearchKey(text);
+    const int column = ADO.fieldIndex(QStringLiteral("bkmc"));
+    for (int row = 0; row < ADO.recordCount(); ++row) {
+        for (const QString &form : readings.value(ADO.value(row, column).toString())) {
+            if (partial ? form.startsWith(key) : form == key) {
+                ADO.setRecNo(row + 1);
+                return 1;
+            }
+        }
+    }
+    return 0;
+}
+
+bool TbkMainFrm::locateBySerial(const QString &text)
+{
+    const QString key = SerialSearchKey(text);
+    if (key.isEmpty())
+        return false;
+    const int cn = ADO.fieldIndex(QStringLiteral("cn"));
+    const int issn = ADO.fieldIndex(QStringLiteral("issn"));
+    for (int row = 0; row < ADO.recordCount(); ++row) {
+        for (const int column : {cn, issn}) {
+            if (column >= 0 && SerialNumberForms(ADO.value(row, column).toString()).contains(key)) {
+                ADO.setRecNo(row + 1);
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 void TbkMainFrm::dhmcBoxChange()
@@ -253,6 +341,7 @@ void TbkMainFrm::dhmcBoxChange()
     if (field < 0)
         return;
     Edit1->clear();
+    TypeAheadTimer->stop();
     const bool byTitle = field == SearchByTitle;
     CheckBox1->setChecked(byTitle);
     CheckBox1->setEnabled(byTitle);

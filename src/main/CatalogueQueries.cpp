@@ -1,5 +1,7 @@
 #include "main/CatalogueQueries.h"
 
+#include "catalogue/SearchData.h"
+#include "catalogue/TitleReadings.h"
 #include "data/Udm.h"
 
 namespace {
@@ -56,6 +58,19 @@ QString TitleCondition(const QString &part)
     return QStringLiteral(" and  Instr(1,LCase(bkmc),LCase('") + SqlText(part) + QStringLiteral("'),0)<>0");
 }
 
+QString TitleSearchCondition(const QString &part)
+{
+    if (!IsReadingSearchText(part))
+        return TitleCondition(part);
+    return QStringLiteral(" and  (Instr(1,LCase(bkmc),LCase('") + SqlText(part) + QStringLiteral("'),0)<>0 or ")
+        + TitleReadingCondition(ReadingSearchKey(part)) + QLatin1Char(')');
+}
+
+QString SerialCondition(const QString &number)
+{
+    return QStringLiteral(" and  ") + SerialNumberCondition(SerialSearchKey(number));
+}
+
 QString KindCondition(const QString &kind)
 {
     return QStringLiteral(" and bkzl='") + SqlText(kind) + QStringLiteral("'");
@@ -68,8 +83,9 @@ QString PeriodCondition(const QString &period)
 
 QString OrdersStatement(int tab, qint32 unitId)
 {
+    // A code is unique only within its catalogue type: the titles joined are those of the tab's type.
     return QStringLiteral("select torder.*,a.bkmc,a.qnj from  torder left join (select bkdh,bkmc,qnj from ")
-        + CatalogueTable(tab)
+        + CatalogueTable(tab) + (tab == 0 ? QString() : QStringLiteral(" where mllx=") + QString::number(tab))
         + QStringLiteral(" group by bkdh,bkmc,qnj) as a on torder.bkdh=a.bkdh ")
         + QStringLiteral("where dwid=") + QString::number(unitId) + QStringLiteral(" and torder.mllx=")
         + QString::number(tab) + QStringLiteral(" order by joindate");

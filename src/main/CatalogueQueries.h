@@ -16,11 +16,16 @@ QString TolerantCatalogueStatement(int tab, const QString &filter);
 // The search conditions.
 QString CodeCondition(const QString &code);   // the exact code
 QString TitleCondition(const QString &part);  // the title contains `part`, ignoring letter case
+// The 报刊名称 search: TitleCondition, or for a text of Latin letters (and blanks) also a title whose
+// pinyin or initials hold it.
+QString TitleSearchCondition(const QString &part);
+// The 刊号/ISSN search: the 国内统一刊号 or the ISSN is `number`, blanks, hyphens and case aside.
+QString SerialCondition(const QString &number);
 QString KindCondition(const QString &kind);   // 杂志 or 报纸
 QString PeriodCondition(const QString &period);
 
 // The search field items of the query bar, in list order.
-enum SearchField { SearchByCode = 0, SearchByTitle = 1 };
+enum SearchField { SearchByCode = 0, SearchByTitle = 1, SearchBySerial = 2 };
 
 // The order lines of unit `unitId` under catalogue type `tab`, with the title and yearly price that
 // the catalogue table holds for each code, oldest first.

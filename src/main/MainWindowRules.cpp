@@ -8,6 +8,11 @@ QRect MainWindowGeometry(const QRect &screen, const QRect &workArea)
     return QRect(screen.topLeft(), QSize(screen.width(), screen.height() - taskBar + 3));
 }
 
+QRect ClientAreaWithinWorkArea(const QRect &wanted, const QMargins &frame, const QRect &workArea)
+{
+    return wanted.intersected(workArea).marginsRemoved(frame);
+}
+
 QString CatalogueStatusText(const QString &tabCaption, int recNo, int count)
 {
     return QStringLiteral("  ") + tabCaption + QStringLiteral("  ") + QString::number(recNo) + QLatin1Char('/')

@@ -3,9 +3,11 @@
 
 #include "calendar/DateTable.h"
 #include "calendar/IrregularIssues.h"
+#include "catalogue/SearchData.h"
 #include "data/Backup.h"
 #include "catalogue/BackupGuard.h"
 #include "main/CatalogueQueries.h"
+#include "main/MainWindowRules.h"
 #include "main/RestoreWindow.h"
 #include "main/UbkMainFrm.h"
 #include "orders/UdybkFrm.h"
@@ -324,13 +326,15 @@ void TbkMainFrm::clearBtnClick()
     if (!platform::Confirm(this, question))
         return;
     // The lines go only once a copy of the database holds them.
-    if (!BackupBeforeDeleting(this, BackupReason::ClearOrders))
+    BackupResult backup;
+    if (!BackupBeforeDeleting(this, BackupReason::ClearOrders, &backup))
         return;
     if (ExecSql(QStringLiteral("delete from torder where dwid=") + QString::number(unit->id) + QStringLiteral(" and mllx=")
                 + QString::number(currentTab()))) {
         LoadOrders();
         platform::ShowInfo(this, QStringLiteral("清除成功！"));
     } else {
+        DiscardBackup(backup.path); // nothing was deleted
         platform::ShowDbError(this, GP.LastError);
     }
 }
@@ -351,9 +355,12 @@ void TbkMainFrm::loadBtnClick()
     BackupResult backup;
     if (!BackupBeforeDeleting(this, BackupReason::SystemReset, &backup))
         return;
+    // The register of irregular issues goes with the catalogues it belongs to.
     const QStringList statements{QStringLiteral("delete from post"), QStringLiteral("delete from nopost"),
-                                 QStringLiteral("delete from torder"), QStringLiteral("delete from dwinfo")};
-    if (!ExecSqlBatch(statements)) {
+                                 QStringLiteral("delete from torder"), QStringLiteral("delete from dwinfo"),
+                                 QStringLiteral("delete from tkhkb")};
+    if (!EnsureIrregularIssueTable() || !ExecSqlBatch(statements)) {
+        DiscardBackup(backup.path); // nothing was deleted
         platform::ShowError(this, QStringLiteral("初始系统失败->") + GP.LastError);
         return;
     }
@@ -361,6 +368,8 @@ void TbkMainFrm::loadBtnClick()
     ddado.close();
     showUnitContact(nullptr);
     ClearUnitList(dwbox);
+    loadRegisterMarks();
+    StatusPanel->setText(CatalogueStatusText(currentTabCaption(), 0, 0));
     if (backup.written())
         platform::ShowInfo(this, QStringLiteral("系统初始完毕,原有数据已备份到:\n") + QDir::toNativeSeparators(backup.path));
     else
@@ -379,10 +388,10 @@ void TbkMainFrm::restoreBtnClick()
     }
     if (!ShowRestoreForm(GP.DatabasePath))
         return;
-    if (!EnsureIrregularIssueTable())
+    if (!EnsureIrregularIssueTable() || !EnsureSearchDataTable() || !RefreshSearchData(true))
         platform::ShowError(this, QStringLiteral("数据库升级出现异常->") + GP.LastError);
     ForgetCalendarCheck();
-    if (!CalendarHoldsYear(GP.WorkYear) && !BuildDateTable(GP.WorkYear))
+    if (!CalendarHoldsYear(GP.WorkYear) && !BuildConnectionCalendar(GP.WorkYear))
         platform::ShowError(this, QStringLiteral("初始年度出现异常->") + GP.LastError);
     ADO.close();
     ddado.close();

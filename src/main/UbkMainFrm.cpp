@@ -22,8 +22,10 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 TbkMainFrm *bkMainFrm = nullptr;
 
@@ -123,6 +125,37 @@ void TbkMainFrm::showEvent(QShowEvent *event)
     if (!event->spontaneous())
         platform::RunAction([this] { FormShow(); });
     QMainWindow::showEvent(event);
+    // The frame's size arrives from the window manager some time after the window is mapped.
+    for (int ms : {0, 100, 300, 1000, 2000})
+        QTimer::singleShot(ms, this, &TbkMainFrm::fitFrameIntoWorkArea);
+}
+
+// The window manager frames the window after it is shown and then moves or resizes it.
+void TbkMainFrm::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    fitFrameIntoWorkArea();
+}
+
+void TbkMainFrm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    fitFrameIntoWorkArea();
+}
+
+void TbkMainFrm::fitFrameIntoWorkArea()
+{
+    if (m_frameFitted || !isVisible())
+        return;
+    const QRect inner = geometry();
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull())
+        return; // not framed (yet)
+    m_frameFitted = true; // once: afterwards the clerk places the window
+    const QRect workArea = platform::ScreenWorkArea();
+    const QRect client = ClientAreaWithinWorkArea(MainWindowGeometry(screenGeometry(), workArea), frame, workArea);
+    if (client != inner)
+        setGeometry(client);
 }
 
 void TbkMainFrm::FormShow()

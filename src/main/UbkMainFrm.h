@@ -22,6 +22,7 @@ class QComboBox;
 class QPushButton;
 class QToolButton;
 class QStatusBar;
+class QTimer;
 class TFlatCheckBox;
 class TFlatGroupBox;
 class TFlatPanel;
@@ -58,13 +59,17 @@ public:
     TDataSource ds; // binds brow to ADO (detached during loads and after a load that found nothing)
     TFlatPanel *FlatPanel1 = nullptr;
     QLabel *Label1 = nullptr;
-    TPickComboBox *dhmcBox = nullptr; // 报刊代号 / 报刊名称
+    TPickComboBox *dhmcBox = nullptr; // 报刊代号 / 报刊名称 / 刊号/ISSN
     QLineEdit *Edit1 = nullptr;
     TFlatCheckBox *CheckBox1 = nullptr; // 模糊查询
     QLabel *Label2 = nullptr;
     QComboBox *kqCbox = nullptr; // period filter
     TRadioGroup *bkzl = nullptr; // 全部 / 杂志 / 报纸
     QPushButton *cxBtn = nullptr;
+    // Type-ahead: with 报刊名称 chosen, the grid narrows to the matching titles this long after the
+    // last key (as 查询 would, but without a message for nothing found).
+    QTimer *TypeAheadTimer = nullptr;
+    static constexpr int TypeAheadDelayMs = 150;
     QPushButton *locaBtn = nullptr;
     QPushButton *MlxgBtn = nullptr; // 目录修改
     QPushButton *MljcBtn = nullptr; // 目录检查 (管理员, 系统员)
@@ -106,6 +111,8 @@ public slots:
     void BitBtn1Click();
     void RegisterBtnClick();
     void dhmcBoxChange();
+    void Edit1TextEdited();
+    void TypeAheadSearch();
     void ADOAfterScroll();
 
     void dyBtnClick();
@@ -142,10 +149,16 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Once the window manager has framed the shown window: its frame within the work area.
+    void fitFrameIntoWorkArea();
+    bool m_frameFitted = false;
+
     void buildQueryBar();
     void buildCatalogue();
     void buildOrderArea();
@@ -160,6 +173,13 @@ private:
     SubscriptionContext subscriptionContext(SubscriptionContext::Mode mode) const;
     void openSubscription(SubscriptionContext::Mode mode);
     void pressDefaultButton();
+    // The conditions of the query bar: the text in the chosen search field (when not empty), the
+    // kind and the period.
+    QString searchFilter(int field, const QString &text) const;
+    // Quick locate among the loaded rows by a title's pinyin or initials (1 found, 0 not, -1 the
+    // readings could not be read), or by a serial number.
+    int locateByReading(const QString &text, bool partial);
+    bool locateBySerial(const QString &text);
 
     QPointer<TmljcFrm> m_checkWindow; // the open catalogue check, if any
     void markRegisteredTitle(TDrawCellArgs &args) const;

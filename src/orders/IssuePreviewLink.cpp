@@ -47,6 +47,11 @@ QString IssuePreviewLink::PartialYearNotice(bool registered)
     return QStringLiteral("非全年订阅,款额计算未考虑【停刊、休刊、合刊】情况,实际款额以邮局为准");
 }
 
+QString IssuePreviewLink::WholeYearNotice()
+{
+    return QStringLiteral("全年订阅,款额按年价计算,出版期数已按【停刊、休刊、合刊】登记计算,实际款额以邮局为准");
+}
+
 void IssuePreviewLink::showFor(const TitleRef &title, const QString &kq, const QString &cbrq, int startMonth,
                                int endMonth)
 {

@@ -27,6 +27,9 @@ public:
     static bool HasRegisterEntries(const TitleRef &title);
     // The notice of a term other than 全年.
     static QString PartialYearNotice(bool registered);
+    // The notice of 全年 for a title with register entries: the count beside the yearly price
+    // follows the register, the amount does not.
+    static QString WholeYearNotice();
 
     // The list of days, as the click shows it; nullptr until shown.
     QFrame *listPopup() const { return m_popup; }

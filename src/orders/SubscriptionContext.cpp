@@ -1,5 +1,6 @@
 #include "orders/SubscriptionContext.h"
 
+#include "data/Udm.h"
 #include "db/Query.h"
 
 #include <utility>
@@ -31,6 +32,27 @@ SubscribedTitle TitleFromRow(const db::Query &catalogue)
     for (const auto &[field, member] : prices)
         title.*member = catalogue.fieldFloat(QLatin1String(field));
     return title;
+}
+
+int ReadSubscribedTitle(int catalogueType, const QString &code, SubscribedTitle *title)
+{
+    const QString where = QStringLiteral(" where bkdh='") + SqlText(code) + QLatin1Char('\'');
+    const QString sql = catalogueType == 0
+        ? QStringLiteral("select * from post") + where
+        : QStringLiteral("select * from nopost") + where + QStringLiteral(" and mllx=") + QString::number(catalogueType);
+    db::Query row;
+    const int found = OpenQuery(sql, row);
+    if (found <= 0)
+        return found;
+    row.first();
+    *title = TitleFromRow(row);
+    return 1;
+}
+
+bool SamePricing(const SubscribedTitle &a, const SubscribedTitle &b)
+{
+    return a.qnj == b.qnj && a.dj == b.dj && a.yj == b.yj && a.jj == b.jj && a.bnj == b.bnj && a.kq == b.kq
+        && a.cbrq == b.cbrq;
 }
 
 std::optional<StoredOrderLine> OrderLineFromRow(const db::Query &orders)

@@ -56,5 +56,12 @@ struct SubscriptionContext {
 
 // The title of the current row of `catalogue` (empty values when it has none).
 SubscribedTitle TitleFromRow(const db::Query &catalogue);
+// The title `code` as the catalogue of `catalogueType` holds it now (table post for type 0, the rows
+// of nopost of that type for the others): 1 with `title` filled, 0 when the catalogue no longer
+// has it, -1 on failure (GP.LastError says why). Another desk may have imported the catalogue since
+// the opener loaded it.
+int ReadSubscribedTitle(int catalogueType, const QString &code, SubscribedTitle *title);
+// Whether two reads of a title price a line alike: the same prices, period and publication days.
+bool SamePricing(const SubscribedTitle &a, const SubscribedTitle &b);
 // The order line of the current row of `orders` (nothing when it has none).
 std::optional<StoredOrderLine> OrderLineFromRow(const db::Query &orders);

@@ -8,6 +8,7 @@
 #include "orders/GuardedWrite.h"
 #include "orders/IntegerEdit.h"
 #include "orders/IssuePreviewLink.h"
+#include "orders/OrderCorrection.h"
 #include "orders/OrderLineRules.h"
 #include "orders/OrderLineStatements.h"
 #include "platform/UserAction.h"
@@ -29,6 +30,12 @@ const QString MonthsWrong = QStringLiteral("起、止月份输入错误...");
 const QString CopiesMissing = QStringLiteral("请输入订阅份数...");
 const QString CopiesOutOfRange = QStringLiteral("订阅份数应为1至99999之间的整数...");
 const QString UnitGone = QStringLiteral("该单位已不存在,请刷新单位信息...");
+const QString TitleGone = QStringLiteral("当前目录中未发现该报刊名称,请重新載入全目录...");
+const QString PricesChangedOnOpening = QStringLiteral("该报刊的价格已在目录中变更,款额按目录现有价格计算...");
+const QString PricesChangedOnSaving =
+    QStringLiteral("该报刊的价格已在目录中变更,款额已按新价格重新计算,请核对后再确定...");
+const QString LineChangedElsewhere = QStringLiteral("该记录已在其他终端修改,现显示其当前内容,请核对后重新修改...");
+const QString LineDeletedElsewhere = QStringLiteral("该记录已在其他终端删除,无法修改...");
 
 QColor infoBackground()
 {
@@ -85,7 +92,8 @@ QLabel *plainLabel(const QString &caption, QWidget *parent, int left, int top)
 
 } // namespace
 
-TdybkFrm::TdybkFrm(const SubscriptionContext &context, QWidget *parent) : QDialog(parent), m_context(context)
+TdybkFrm::TdybkFrm(const SubscriptionContext &context, QWidget *parent)
+    : QDialog(parent), m_context(context), m_title(context.title), m_line(context.line)
 {
     setObjectName(QStringLiteral("dybkFrm"));
     setWindowTitle(QStringLiteral("报刊订阅"));
@@ -235,10 +243,49 @@ void TdybkFrm::showEvent(QShowEvent *event)
 
 void TdybkFrm::FormShow()
 {
-    const SubscribedTitle &title = m_context.title;
     lbdwmc->setText(m_context.unitName);
     lbFtab->setText(m_context.catalogueCaption);
+    const QString catalogueNotice = readTitleOnOpening();
+    showTitle();
 
+    // The terms the title's period allows; other catalogues than the postal one offer the whole year.
+    const int tab = m_context.catalogueType;
+    const QString offered = OfferedTermListText(PeriodIndex(m_title.kq), tab);
+    if (!offered.isEmpty()) {
+        termBox->clear();
+        termBox->addItems(offered.split(QLatin1Char(',')));
+        termBox->setCurrentIndex(-1);
+    }
+    if (tab != 0)
+        termBox->setFocus();
+
+    if (m_context.mode == SubscriptionContext::Mode::Correction) {
+        showStoredLine();
+    } else {
+        termBox->setCurrentIndex(TermWholeYear);
+        termBoxChange();
+        fs->setText(QStringLiteral("1"));
+        fs->setFocus();
+    }
+    if (!catalogueNotice.isEmpty())
+        lbMsg->setText(catalogueNotice);
+}
+
+QString TdybkFrm::readTitleOnOpening()
+{
+    SubscribedTitle stored;
+    const int found = ReadSubscribedTitle(m_context.catalogueType, m_context.title.bkdh, &stored);
+    if (found < 0)
+        return GP.LastError;
+    if (found == 0)
+        return TitleGone;
+    m_title = stored;
+    return SamePricing(stored, m_context.title) ? QString() : PricesChangedOnOpening;
+}
+
+void TdybkFrm::showTitle()
+{
+    const SubscribedTitle &title = m_title;
     PBkdh->setCaption(title.bkdh);
     PBkmc->setCaption(title.bkmc);
     Pkq->setCaption(title.kq);
@@ -251,37 +298,25 @@ void TdybkFrm::FormShow()
     const std::pair<TFlatPanel *, double> prices[] = {{Pdj, title.dj}, {Pyj, title.yj}, {Pjj, title.jj}, {PBnj, title.bnj}};
     for (const auto &[panel, price] : prices)
         panel->setCaption(price != 0 ? priceText(price) : QString());
+}
 
-    // The terms the title's period allows; other catalogues than the postal one offer the whole year.
-    const int tab = m_context.catalogueType;
-    const QString offered = OfferedTermListText(PeriodIndex(title.kq), tab);
-    if (!offered.isEmpty()) {
-        termBox->clear();
-        termBox->addItems(offered.split(QLatin1Char(',')));
-        termBox->setCurrentIndex(-1);
-    }
-    if (tab != 0)
-        termBox->setFocus();
-
-    if (m_context.mode == SubscriptionContext::Mode::Correction) {
-        const std::optional<StoredOrderLine> &line = m_context.line;
-        const QString start = line ? line->qdy : QString();
-        const QString end = line ? line->zdy : QString();
-        const int term = TermIndexByMonths(start + QLatin1Char(',') + end);
-        // Selecting here is no change of the term: no notice.
-        termBox->setCurrentIndex(term == -1 ? TermMonths : term);
-        qdy->setText(start);
-        zdy->setText(end);
-        qdy->setEnabled(term == -1);
-        zdy->setEnabled(term == -1);
-        fs->setText(line ? line->fs : QString());
-        termBox->setFocus();
-    } else {
-        termBox->setCurrentIndex(TermWholeYear);
-        termBoxChange();
-        fs->setText(QStringLiteral("1"));
-        fs->setFocus();
-    }
+void TdybkFrm::showStoredLine()
+{
+    const QString start = m_line ? m_line->qdy : QString();
+    const QString end = m_line ? m_line->zdy : QString();
+    const int term = TermIndexByMonths(start + QLatin1Char(',') + end);
+    // Selecting here is no change of the term: no notice of a part of the year.
+    termBox->setCurrentIndex(term == -1 ? TermMonths : term);
+    qdy->setText(start);
+    zdy->setText(end);
+    qdy->setEnabled(term == -1);
+    zdy->setEnabled(term == -1);
+    fs->setText(m_line ? m_line->fs : QString());
+    markChanged();
+    recomputeAmount();
+    if (PickedIndex(termBox) == TermWholeYear && m_amountFailure.isEmpty())
+        lbMsg->setText(termNotice());
+    termBox->setFocus();
 }
 
 void TdybkFrm::termBoxChange()
@@ -303,10 +338,20 @@ void TdybkFrm::termBoxChange()
         qdy->setText(fixed ? range.at(0) : QString());
         zdy->setText(fixed ? range.at(1) : QString());
     }
-    if (term > 0)
-        lbMsg->setText(IssuePreviewLink::PartialYearNotice(IssuePreviewLink::HasRegisterEntries(titleRef())));
+    lbMsg->setText(termNotice());
     markChanged();
     recomputeAmount();
+}
+
+QString TdybkFrm::termNotice() const
+{
+    const int term = PickedIndex(termBox);
+    if (term < 0)
+        return QString();
+    const bool registered = IssuePreviewLink::HasRegisterEntries(titleRef());
+    if (term > 0)
+        return IssuePreviewLink::PartialYearNotice(registered);
+    return registered ? IssuePreviewLink::WholeYearNotice() : QString();
 }
 
 void TdybkFrm::markChanged()
@@ -318,12 +363,18 @@ void TdybkFrm::markChanged()
 
 void TdybkFrm::qdyChange()
 {
-    markChanged();
-    recomputeAmount();
+    monthsEdited();
 }
 
 void TdybkFrm::zdyChange()
 {
+    monthsEdited();
+}
+
+void TdybkFrm::monthsEdited()
+{
+    if (lbMsg->text() == MonthsWrong && MonthsValid(qdy->Value(), zdy->Value()))
+        lbMsg->setText(termNotice());
     markChanged();
     recomputeAmount();
 }
@@ -360,7 +411,7 @@ TitleRef TdybkFrm::titleRef() const
 
 TitlePrices TdybkFrm::titlePrices() const
 {
-    const SubscribedTitle &title = m_context.title;
+    const SubscribedTitle &title = m_title;
     TitlePrices prices;
     prices.qnj = title.qnj;
     prices.bnj = title.bnj;
@@ -381,7 +432,7 @@ void TdybkFrm::refreshPreview()
         issuePreview->clearPreview();
         return;
     }
-    issuePreview->showFor(titleRef(), m_context.title.kq, m_context.title.cbrq, *start, *end);
+    issuePreview->showFor(titleRef(), m_title.kq, m_title.cbrq, *start, *end);
 }
 
 void TdybkFrm::fsChange()
@@ -394,32 +445,28 @@ void TdybkFrm::recomputeAmount()
     const int term = PickedIndex(termBox);
     const std::optional<int> start = qdy->Value();
     const std::optional<int> end = zdy->Value();
-    // A term is priced only over a valid month range; until then the amount stays (and cannot be
-    // saved: the term is not confirmed).
-    if (term >= 0 && !MonthsValid(start, end))
-        return;
     // Copies that cannot be saved have no amount; 0 is priced (and refused by 确定).
     std::optional<int> copies = fs->Value();
     if (copies && (*copies < 0 || *copies > MaxCopies))
         copies.reset();
-    const AmountResult result = SubscriptionAmount(term, start.value_or(0), end.value_or(0), copies, titlePrices());
-    switch (result.kind) {
-    case AmountResult::Kind::NoChange:
-        break;
-    case AmountResult::Kind::Empty:
-        m_amountFailure.clear();
-        ke->setText(QString());
-        break;
-    case AmountResult::Kind::Amount:
-        m_amountFailure.clear();
-        ke->setValue(result.amount);
-        break;
-    case AmountResult::Kind::Failure:
-        // The amount shown belongs to the values before: it is no price of these.
+    // No term, or no valid month range: there is no price, and so no amount.
+    const AmountResult result = term >= 0 && MonthsValid(start, end)
+        ? SubscriptionAmount(term, *start, *end, copies, titlePrices())
+        : AmountResult();
+    if (result.kind == AmountResult::Kind::Failure) {
         m_amountFailure = result.failure;
         lbMsg->setText(result.failure);
-        break;
+        ke->setText(QString());
+        return;
     }
+    // A failure shown before belongs to other values: the term's notice takes its place again.
+    if (!m_amountFailure.isEmpty() && lbMsg->text() == m_amountFailure)
+        lbMsg->setText(termNotice());
+    m_amountFailure.clear();
+    if (result.kind == AmountResult::Kind::Amount)
+        ke->setValue(result.amount);
+    else
+        ke->setText(QString());
 }
 
 void TdybkFrm::fsEnter()
@@ -465,10 +512,38 @@ void TdybkFrm::qrBtnClick()
         platform::ShowHint(this, m_amountFailure);
         return;
     }
+    if (!pricesStillHold())
+        return;
     if (m_context.mode == SubscriptionContext::Mode::NewLine)
         insertLine();
     else
         updateLine();
+}
+
+bool TdybkFrm::pricesStillHold()
+{
+    SubscribedTitle stored;
+    const int found = ReadSubscribedTitle(m_context.catalogueType, m_context.title.bkdh, &stored);
+    if (found < 0) {
+        platform::ShowDbError(this, GP.LastError);
+        return false;
+    }
+    if (found == 0) {
+        platform::ShowHint(this, TitleGone);
+        return false;
+    }
+    const bool same = SamePricing(stored, m_title);
+    m_title = stored;
+    if (same)
+        return true;
+    // Shown and priced anew before anything is stored; the next 确定 writes the new amount.
+    showTitle();
+    recomputeAmount();
+    refreshPreview();
+    if (m_amountFailure.isEmpty())
+        lbMsg->setText(PricesChangedOnSaving);
+    platform::ShowHint(this, PricesChangedOnSaving);
+    return false;
 }
 
 void TdybkFrm::insertLine()
@@ -481,7 +556,7 @@ void TdybkFrm::insertLine()
     line.unitId = *m_context.unitId;
     line.catalogueType = m_context.catalogueType;
     line.code = m_context.title.bkdh;
-    line.period = m_context.title.kq;
+    line.period = m_title.kq;
     line.startMonth = qdy->Value().value_or(0);
     line.endMonth = zdy->Value().value_or(0);
     line.copies = fs->Value().value_or(0);
@@ -500,14 +575,14 @@ void TdybkFrm::insertLine()
 
 void TdybkFrm::updateLine()
 {
-    const std::optional<StoredOrderLine> &row = m_context.line;
-    if (!row)
+    if (!m_line)
         return;
+    const StoredOrderLine &row = *m_line;
     OrderLineValues stored;
-    stored.startMonth = row->qdy.toInt();
-    stored.endMonth = row->zdy.toInt();
-    stored.copies = row->fs.toInt();
-    stored.amount = row->ke;
+    stored.startMonth = row.qdy.toInt();
+    stored.endMonth = row.zdy.toInt();
+    stored.copies = row.fs.toInt();
+    stored.amount = row.ke;
     OrderLineValues edited;
     edited.startMonth = qdy->Value().value_or(0);
     edited.endMonth = zdy->Value().value_or(0);
@@ -519,10 +594,28 @@ void TdybkFrm::updateLine()
         close();
         return;
     }
-    if (ExecSql(OrderUpdateSql(assignments, row->id)))
+    std::optional<StoredOrderLine> now;
+    switch (WriteOrderCorrection(row, assignments, &now)) {
+    case CorrectionResult::Written:
         saved(QStringLiteral("修改记录成功！"));
-    else
+        break;
+    case CorrectionResult::Changed:
+        // The clerk's change is not merged into the other desk's: the line is shown as it now is.
+        m_line = now;
+        emit lineOutdated();
+        showStoredLine();
+        lbMsg->setText(LineChangedElsewhere);
+        platform::ShowHint(this, LineChangedElsewhere);
+        break;
+    case CorrectionResult::Gone:
+        emit lineOutdated();
+        platform::ShowHint(this, LineDeletedElsewhere);
+        close();
+        break;
+    case CorrectionResult::Failed:
         platform::ShowDbError(this, GP.LastError);
+        break;
+    }
 }
 
 void TdybkFrm::saved(const QString &notice)

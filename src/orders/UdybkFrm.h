@@ -4,9 +4,17 @@
 // unit, the catalogue type, the title's row values, the line corrected), reports a saved line by the
 // signal lineSaved (the opener reloads its order list before the dialog tells the clerk), offers the
 // terms the title's period allows, prices the line on every change of the term, the months or the
-// copies (the amount shown is the amount written) and writes it with one INSERT or UPDATE.
+// copies (the amount shown is the amount written; without a valid amount the amount box is empty)
+// and writes it with one INSERT or UPDATE.
 // Months outside 1-12 or reversed, copies that are no whole number from 1 to 99,999, and an amount
 // whose issue count failed are refused; a new line is written only while its unit is in dwinfo.
+//
+// Other desks work on the same database. The dialog prices from the title's catalogue row as the
+// database holds it when the dialog opens, and reads it again at 确定: a price changed meanwhile is
+// shown, with the amount priced anew, and nothing is stored until the clerk confirms again. A
+// correction is written only while the line is still what the dialog read; a line changed at another
+// desk is shown as it now is (the opener reloads its list, signal lineOutdated), and a deleted one
+// is reported.
 //
 // The copies area can only be reached through a confirmed term selection: leaving the term panel
 // checks the months (once they changed) and confirms them; entering the copies area without that
@@ -78,6 +86,8 @@ public:
 signals:
     // A line was written (INSERT or UPDATE); sent before the dialog's notice.
     void lineSaved();
+    // The corrected line was changed or deleted at another desk; sent before the dialog tells the clerk.
+    void lineOutdated();
 
 public slots:
     void FormShow();
@@ -101,6 +111,20 @@ private:
     void buildTermPanel();
     void buildWorkPanel();
     void markChanged();
+    // The months were edited: the month notice goes once they are valid again; the amount follows.
+    void monthsEdited();
+    // The notice that belongs to the picked term (none for 全年 without register entries).
+    QString termNotice() const;
+    // Fills the title panels from m_title.
+    void showTitle();
+    // Fills the term, the months and the copies from the corrected line m_line.
+    void showStoredLine();
+    // Reads the title's catalogue row into m_title when the dialog opens; returns the notice for lbMsg
+    // (empty when the row is as the opener had it).
+    QString readTitleOnOpening();
+    // Reads the row again at 确定: true when the line may be written with the prices shown; else the
+    // clerk is told why (changed prices are shown and priced first).
+    bool pricesStillHold();
     // Prices the shown values again: on every change of the term, the months or the copies, so
     // that the amount shown is the amount 确定 writes.
     void recomputeAmount();
@@ -115,6 +139,8 @@ private:
     void saved(const QString &notice);
 
     const SubscriptionContext m_context;
+    SubscribedTitle m_title;                // the title as last read from the catalogue
+    std::optional<StoredOrderLine> m_line;  // the corrected line as last read
     TFocusAreas *m_focusAreas = nullptr;
     bool m_confirmed = false;
     bool m_changed = false;
@@ -123,14 +149,16 @@ private:
 };
 
 // Creates the subscription dialog of class T (no owner) on `context`, runs `onSaved` whenever it
-// saves a line, shows it modally and frees it. True only for an OK result, which the dialog never
+// saves a line or finds the corrected line changed elsewhere, shows it modally and frees it. True only for an OK result, which the dialog never
 // gives.
 template <class T = TdybkFrm>
 bool ShowSubscriptionForm(const SubscriptionContext &context, const std::function<void()> &onSaved = {})
 {
     const std::unique_ptr<T> form(new T(context));
     form->setAttribute(Qt::WA_DeleteOnClose, false);
-    if (onSaved)
+    if (onSaved) {
         QObject::connect(form.get(), &TdybkFrm::lineSaved, form.get(), onSaved);
+        QObject::connect(form.get(), &TdybkFrm::lineOutdated, form.get(), onSaved);
+    }
     return platform::ExecModal(form.get()) == QDialog::Accepted;
 }

@@ -37,13 +37,19 @@ QString CombinedNonPostalSql(qint32 unitId)
 {
     return QStringLiteral("select a.*,b.bkmc,b.qnj,b.bkzl from (select bkdh,qdy,zdy,mllx,sum(fs) as fs,sum(ke) as ke from torder where mllx")
            + QStringLiteral(">0") + QStringLiteral(" and dwid=") + QString::number(unitId)
-           + QStringLiteral(" group by bkdh,qdy,zdy,mllx) as a ") + QStringLiteral("left join (select bkdh,bkmc,qnj,bkzl from ")
-           + QStringLiteral("nopost") + QStringLiteral(" group by bkdh,bkmc,qnj,bkzl) as b on a.bkdh=b.bkdh ")
+           + QStringLiteral(" group by bkdh,qdy,zdy,mllx) as a ") + QStringLiteral("left join (select bkdh,mllx,bkmc,qnj,bkzl from ")
+           + QStringLiteral("nopost") + QStringLiteral(" group by bkdh,mllx,bkmc,qnj,bkzl) as b on a.bkdh=b.bkdh and a.mllx=b.mllx ")
            + QStringLiteral("order by a.mllx");
 }
 
 QString TypeOrdersSql(const QString &condition, qint32 unitId, const QString &table)
 {
+    // A code is unique only within its catalogue type: the non-postal titles are matched by type too.
+    if (table == QLatin1String("nopost"))
+        return QStringLiteral("select a.bkdh,a.qdy,a.zdy,a.fs,a.ke,b.bkmc,b.qnj,b.bkzl from (select bkdh,qdy,zdy,mllx,sum(fs) as fs,sum(ke) as ke from torder where mllx")
+               + condition + QStringLiteral(" and dwid=") + QString::number(unitId)
+               + QStringLiteral(" group by bkdh,qdy,zdy,mllx) as a ") + QStringLiteral("inner join (select bkdh,mllx,bkmc,qnj,bkzl from ")
+               + table + QStringLiteral(" group by bkdh,mllx,bkmc,qnj,bkzl) as b on a.bkdh=b.bkdh and a.mllx=b.mllx");
     return QStringLiteral("select a.*,b.bkmc,b.qnj,b.bkzl from (select bkdh,qdy,zdy,sum(fs) as fs,sum(ke) as ke from torder where mllx")
            + condition + QStringLiteral(" and dwid=") + QString::number(unitId)
            + QStringLiteral(" group by bkdh,qdy,zdy) as a ") + QStringLiteral("inner join (select bkdh,bkmc,qnj,bkzl from ")

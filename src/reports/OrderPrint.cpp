@@ -21,7 +21,9 @@ QString orEverything(const QString &choice)
 
 QString UnitOrdersSql(qint32 unitId, int catalogueType)
 {
-    const QString table = catalogueType == 0 ? QStringLiteral("post") : QStringLiteral("nopost");
+    // A code is unique only within its catalogue type: the titles joined are those of the type.
+    const QString table = catalogueType == 0 ? QStringLiteral("post")
+                                             : QStringLiteral("nopost where mllx=") + QString::number(catalogueType);
     return QStringLiteral("select torder.*,a.bkmc,a.qnj from  torder left join (select bkdh,bkmc,qnj from ") + table
            + QStringLiteral(" group by bkdh,bkmc,qnj) as a on torder.bkdh=a.bkdh ") + QStringLiteral("where dwid=")
            + QString::number(unitId) + QStringLiteral(" and torder.mllx=") + QString::number(catalogueType)

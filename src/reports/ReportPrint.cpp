@@ -1,5 +1,7 @@
 #include "reports/ReportPrint.h"
 
+#include "reports/PdfTextMap.h"
+
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
@@ -14,7 +16,21 @@ QFont reportFont(double points, bool bold = false)
     QFont font(QStringLiteral("宋体"));
     font.setPointSizeF(points);
     font.setBold(bold);
+    // Drawn straight from the font's character map: shaped as a Latin run, the digits after a letter
+    // ("Tel 0731") take glyphs the character map does not reach, and a PDF would carry no text for them.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
+}
+
+// Once written, a PDF names each glyph by the character that was printed, not by a radical or a
+// control character that the font draws with the same glyph.
+void restoreTextOfPdf(const QPrinter &printer)
+{
+    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty())
+        return;
+    static const QHash<char32_t, char32_t> preferred =
+        PreferredCharacters({reportFont(10), reportFont(10, true)});
+    RewritePdfTextMaps(printer.outputFileName(), preferred);
 }
 
 // Everything the pages share, measured for the printer.
@@ -170,6 +186,7 @@ int PaintReport(QPrinter &printer, const PrintDocument &document)
         paintFoot(painter, l, document, p + 1, int(pages.size()));
     }
     painter.end();
+    restoreTextOfPdf(printer);
     return int(pages.size());
 }
 

@@ -5,12 +5,14 @@
 // a SheetError naming the problem.
 
 #include "BiffRecords.h"
+#include "CellBudget.h"
 #include "Codecs.h"
 #include "NumberFormats.h"
 #include "Ole2.h"
 #include "SheetError.h"
 
 #include <QHash>
+#include <QSet>
 #include <vector>
 
 namespace sheet {
@@ -29,8 +31,8 @@ struct Unsupported {
 
 const QString kEncrypted = QStringLiteral("文件设有密码保护，请先在Excel或WPS中取消密码");
 
-// A file cannot make us build more cells than this (about half a gigabyte of model).
-constexpr size_t kMaxCells = 5'000'000;
+// More sheet entries than this are no workbook a program writes.
+constexpr size_t kMaxSheetEntries = 4096;
 
 struct Chunk {
     const unsigned char *data;
@@ -236,9 +238,16 @@ public:
         WorkbookModel model(defaultStyle());
         m_model = &model;
         m_styleOfXf.assign(m_xfs.size(), -1);
+        QSet<std::uint32_t> offsetsRead;
+        QSet<QString> namesRead; // case-folded
         for (const SheetEntry &entry : m_sheets) {
             if (entry.kind != 0) // charts, macro sheets, VB modules
                 continue;
+            // An entry naming a sheet already read, by its data or by its name, adds nothing.
+            if (offsetsRead.contains(entry.offset) || namesRead.contains(entry.name.toCaseFolded()))
+                continue;
+            offsetsRead.insert(entry.offset);
+            namesRead.insert(entry.name.toCaseFolded());
             if (entry.position == m_activeTab)
                 model.activeSheet = int(model.sheets.size());
             readSheet(entry, model.addSheet(entry.name));
@@ -291,6 +300,8 @@ private:
                 break;
             case BoundSheet: {
                 need(rec, 8);
+                if (m_sheets.size() >= kMaxSheetEntries)
+                    throw Damaged{QStringLiteral("工作表条目超过%1个").arg(kMaxSheetEntries)};
                 SheetEntry entry{u32At(rec.data()), rec.data()[5], Cursor(rec, 6).text(true), int(m_sheets.size())};
                 m_sheets.push_back(entry);
                 break;
@@ -362,12 +373,15 @@ private:
     {
         if (column >= 256)
             throw Damaged{QStringLiteral("单元格列号超出范围")};
-        if (++m_cells > kMaxCells)
-            throw Damaged{QStringLiteral("单元格过多")};
+        if (value.isText())
+            m_budget.addText(value.textPayload());
         const std::uint32_t style = styleOf(xf);
         if (value.type() == CellValue::Type::Number && isDateFormat(m_model->styles.at(style).numberFormat))
             value = CellValue::date(value.numberPayload() + (m_date1904 ? 1462 : 0));
+        const size_t before = sheet.cellCount();
         CellData &cell = sheet.touch(int(row) + 1, int(column) + 1);
+        if (sheet.cellCount() != before)
+            m_budget.addCell();
         cell.value = std::move(value);
         cell.style = style;
     }
@@ -495,7 +509,7 @@ private:
     std::vector<QString> m_strings;
     std::vector<std::int64_t> m_styleOfXf;
     WorkbookModel *m_model = nullptr;
-    size_t m_cells = 0;
+    CellBudget m_budget;
 };
 
 } // namespace
@@ -507,6 +521,8 @@ WorkbookModel readXls(const QByteArray &file, const QString &fileName)
         return Reader(stream).read();
     } catch (const Damaged &damaged) {
         throw SheetError(QStringLiteral("无法读取文件“%1”：文件已损坏（%2）").arg(fileName, damaged.why));
+    } catch (const CellBudget::Exceeded &) {
+        throw SheetError(CellBudget::exceededText(fileName));
     } catch (const Unsupported &unsupported) {
         throw SheetError(QStringLiteral("无法读取文件“%1”：%2").arg(fileName, unsupported.why));
     }

@@ -1,7 +1,9 @@
-// Reads .xlsx, .ods and .csv through liborcus's import interfaces: liborcus parses the
-// file and calls these classes for every string, style and cell, which we put into
-// our own model (liborcus's document model is not used).
+// Reads .xlsx and .ods through liborcus's import interfaces: liborcus parses the file
+// and calls these classes for every string, style and cell, which we put into our own
+// model (liborcus's document model is not used). Text files (.csv) are split into fields
+// here and go through the same interfaces.
 
+#include "CellBudget.h"
 #include "Codecs.h"
 #include "NumberFormats.h"
 #include "SheetError.h"
@@ -9,7 +11,6 @@
 #include "XlsxPackage.h"
 
 #include <orcus/config.hpp>
-#include <orcus/orcus_csv.hpp>
 #include <orcus/orcus_ods.hpp>
 #include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
@@ -18,6 +19,7 @@
 #include <QHash>
 #include <QStringDecoder>
 #include <cctype>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -33,9 +35,6 @@ using orcus::spreadsheet::row_t;
 using namespace orcusimport;
 
 namespace {
-
-// A file cannot make us build more cells than this (about half a gigabyte of model).
-constexpr size_t kMaxCells = 5'000'000;
 
 struct Damaged {
     QString why;
@@ -110,7 +109,7 @@ public:
 
 private:
     CellData &cell(row_t row, col_t col);
-    void put(row_t row, col_t col, const CellValue &value) { cell(row, col).value = value; }
+    void put(row_t row, col_t col, const CellValue &value);
 
     // column widths and the rest of the sheet properties
     void set_column_width(col_t col, double width, orcus::length_unit_t unit) override;
@@ -169,7 +168,7 @@ public:
     Styles styles;
     GlobalSettings settings;
     A1References references;
-    size_t cells = 0;
+    CellBudget budget;
     std::vector<std::unique_ptr<SheetImport>> sheets;
 
     iface::import_global_settings *get_global_settings() override { return &settings; }
@@ -199,29 +198,28 @@ public:
 
     // The finished model: cell format numbers become styles (format 0 is the default);
     // dates are the numbers whose format shows a date; widths past the last used column
-    // are dropped.
+    // are dropped. The draft's sheets become the model's, changed in place: the cells are
+    // never held twice.
     WorkbookModel finish()
     {
         WorkbookModel model(styles.styleOfXf(0));
         model.activeSheet = draft.activeSheet;
         std::map<std::uint32_t, std::uint32_t> styleOfXf;
-        for (const auto &sheet : draft.sheets) {
-            SheetModel &target = model.addSheet(sheet->name);
+        for (auto &sheet : draft.sheets) {
             for (const auto &[key, cell] : sheet->cells()) {
                 auto style = styleOfXf.find(cell.style);
                 if (style == styleOfXf.end())
                     style = styleOfXf.emplace(cell.style, model.styles.intern(styles.styleOfXf(cell.style))).first;
-                CellData &copy = target.touch(SheetModel::rowOf(key), SheetModel::columnOf(key));
-                copy.style = style->second;
-                copy.value = cell.value;
-                if (copy.value.isNumber() && isDateFormat(model.styles.at(copy.style).numberFormat))
-                    copy.value = CellValue::date(copy.value.numberPayload() + settings.dateOffset);
+                CellData &changed = sheet->touch(SheetModel::rowOf(key), SheetModel::columnOf(key));
+                changed.style = style->second;
+                if (changed.value.isNumber() && isDateFormat(model.styles.at(changed.style).numberFormat))
+                    changed.value = CellValue::date(changed.value.numberPayload() + settings.dateOffset);
             }
-            const int lastColumn = target.extent().lastColumn;
-            for (const auto &[column, width] : sheet->columnWidths)
-                if (column <= lastColumn)
-                    target.columnWidths[column] = width;
+            const int lastColumn = sheet->extent().lastColumn;
+            sheet->columnWidths.erase(sheet->columnWidths.upper_bound(lastColumn), sheet->columnWidths.end());
+            model.sheets.push_back(std::move(sheet));
         }
+        draft.sheets.clear();
         if (model.sheets.empty())
             throw Damaged{QStringLiteral("找不到工作表")};
         model.activeSheet = std::clamp(model.activeSheet, 0, int(model.sheets.size()) - 1);
@@ -233,9 +231,19 @@ CellData &SheetImport::cell(row_t row, col_t col)
 {
     if (row < 0 || row >= kMaxRows || col < 0 || col >= kMaxColumns)
         throw Damaged{QStringLiteral("单元格位置超出范围")};
-    if (!m_model.find(row + 1, col + 1) && ++m_owner.cells > kMaxCells)
-        throw Damaged{QStringLiteral("单元格过多")};
-    return m_model.touch(row + 1, col + 1);
+    const size_t before = m_model.cellCount();
+    CellData &target = m_model.touch(row + 1, col + 1);
+    if (m_model.cellCount() != before)
+        m_owner.budget.addCell();
+    return target;
+}
+
+void SheetImport::put(row_t row, col_t col, const CellValue &value)
+{
+    CellData &target = cell(row, col);
+    if (value.isText())
+        m_owner.budget.addText(value.textPayload());
+    target.value = value;
 }
 
 void SheetImport::set_auto(row_t row, col_t col, std::string_view s)
@@ -306,8 +314,21 @@ QString damagedText(const QString &fileName, const QString &why)
     return QStringLiteral("无法读取文件“%1”：文件已损坏或不是%2").arg(fileName, why);
 }
 
-WorkbookModel run(orcus::iface::import_filter &filter, Importer &importer, const QByteArray &file, const QString &fileName,
-                  const QString &kind)
+// What `prepare` makes of a package, a package it refuses named in the message.
+template <typename Prepare> auto checkedPackage(Prepare prepare, const QString &fileName, const QString &kind)
+{
+    try {
+        return prepare();
+    } catch (const PackageTooLarge &error) {
+        throw SheetError(tooLargeText(fileName, error.message()));
+    } catch (const SheetError &error) {
+        throw SheetError(damagedText(fileName, kind) + QStringLiteral("（%1）").arg(error.message()));
+    }
+}
+
+// Reads through `read` (which hands the file to liborcus) into `importer`, turning every failure
+// into a SheetError naming the file.
+WorkbookModel run(const std::function<void()> &read, Importer &importer, const QString &fileName, const QString &kind)
 {
     try {
         // liborcus reports some parse failures only on standard output, then stops
@@ -315,7 +336,7 @@ WorkbookModel run(orcus::iface::import_filter &filter, Importer &importer, const
         std::ostringstream printed;
         std::streambuf *previous = std::cout.rdbuf(printed.rdbuf());
         try {
-            filter.read_stream(std::string_view(file.constData(), size_t(file.size())));
+            read();
         } catch (...) {
             std::cout.rdbuf(previous);
             throw;
@@ -328,6 +349,8 @@ WorkbookModel run(orcus::iface::import_filter &filter, Importer &importer, const
         return importer.finish();
     } catch (const Damaged &damaged) {
         throw SheetError(damagedText(fileName, kind) + QStringLiteral("（%1）").arg(damaged.why));
+    } catch (const CellBudget::Exceeded &) {
+        throw SheetError(CellBudget::exceededText(fileName));
     } catch (const SheetError &) {
         throw;
     } catch (const std::exception &error) {
@@ -335,19 +358,106 @@ WorkbookModel run(orcus::iface::import_filter &filter, Importer &importer, const
     }
 }
 
+// The text of a csv file in UTF-8: a byte-order mark names UTF-8, UTF-16 LE or UTF-16 BE (what
+// spreadsheet programs save as "Unicode text"); without one the file is UTF-8 when it decodes as
+// such, else GB18030.
+QByteArray csvAsUtf8(const QByteArray &file, const QString &fileName)
+{
+    if (file.startsWith("\xEF\xBB\xBF"))
+        return file.mid(3);
+    if (file.startsWith("\xFF\xFE") || file.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(file.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                             QStringDecoder::Flag::Stateless);
+        return QString(utf16.decode(QByteArrayView(file).sliced(2))).toUtf8();
+    }
+    QStringDecoder check(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)QString(check.decode(file));
+    if (!check.hasError())
+        return file;
+    QStringDecoder gb18030("GB18030");
+    if (!gb18030.isValid())
+        throw SheetError(QStringLiteral("无法读取文件“%1”：系统不支持GB18030编码").arg(fileName));
+    return QString(gb18030.decode(file)).toUtf8();
+}
+
+// The fields of a text file are separated by tabs when its first line holds more tabs than commas
+// (as in "Unicode text"), else by commas.
+char csvSeparatorOf(const QByteArray &utf8)
+{
+    const qsizetype newline = utf8.indexOf('\n');
+    const QByteArrayView firstLine = QByteArrayView(utf8).first(newline < 0 ? utf8.size() : newline);
+    return firstLine.count('\t') > firstLine.count(',') ? '\t' : ',';
+}
+
+// Hands the fields of a text file to its sheet, row after row. A field may be quoted ("a ""b""",
+// separators and line ends inside); blanks after its closing quote are skipped, anything else there
+// but a separator or the line's end makes the file no text file we read.
+class CsvFields {
+public:
+    CsvFields(iface::import_sheet &sheet, char separator) : m_sheet(sheet), m_separator(separator) {}
+
+    void parse(const QByteArray &text)
+    {
+        const char *at = text.constData();
+        const char *const end = at + text.size();
+        row_t row = 0;
+        col_t column = 0;
+        QByteArray quoted;
+        while (at < end) {
+            if (*at == '"') {
+                quoted.clear();
+                for (++at; at < end; ++at) {
+                    if (*at == '"' && (at + 1 == end || at[1] != '"'))
+                        break;
+                    if (*at == '"')
+                        ++at; // a doubled quote stands for one
+                    quoted += *at;
+                }
+                if (at == end)
+                    throw Damaged{QStringLiteral("第%1行的引号没有结束").arg(row + 1)};
+                for (++at; at < end && (*at == ' ' || (*at == '\t' && m_separator != '\t')); ++at) {
+                }
+                put(row, column, quoted.constData(), size_t(quoted.size()));
+            } else {
+                const char *start = at;
+                while (at < end && *at != '\n' && *at != m_separator)
+                    ++at;
+                put(row, column, start, size_t(at - start));
+            }
+            if (at == end)
+                break;
+            if (*at == '\n') {
+                ++row;
+                column = 0;
+            } else if (*at == m_separator) {
+                ++column;
+            } else {
+                throw Damaged{QStringLiteral("第%1行的引号之后应为分隔符").arg(row + 1)};
+            }
+            ++at;
+        }
+    }
+
+private:
+    void put(row_t row, col_t column, const char *text, size_t size)
+    {
+        if (size > 0)
+            m_sheet.set_auto(row, column, std::string_view(text, size));
+    }
+
+    iface::import_sheet &m_sheet;
+    char m_separator;
+};
+
 } // namespace
 
 WorkbookModel readXlsx(const QByteArray &file, const QString &fileName)
 {
-    PreparedXlsx prepared;
-    try {
-        prepared = prepareXlsx(file);
-    } catch (const SheetError &error) {
-        throw SheetError(damagedText(fileName, kXlsxKind) + QStringLiteral("（%1）").arg(error.message()));
-    }
+    const PreparedXlsx prepared = checkedPackage([&] { return prepareXlsx(file); }, fileName, kXlsxKind);
     Importer importer;
     orcus::orcus_xlsx filter(&importer);
-    WorkbookModel model = run(filter, importer, prepared.package, fileName, kXlsxKind);
+    WorkbookModel model = run([&] { filter.read_stream(std::string_view(prepared.package.constData(), size_t(prepared.package.size()))); },
+                              importer, fileName, kXlsxKind);
     if (prepared.activeTab >= 0 && prepared.activeTab < int(model.sheets.size()))
         model.activeSheet = prepared.activeTab;
     return model;
@@ -355,48 +465,29 @@ WorkbookModel readXlsx(const QByteArray &file, const QString &fileName)
 
 WorkbookModel readOds(const QByteArray &file, const QString &fileName)
 {
-    QByteArray package;
-    try {
-        package = prepareOds(file);
-    } catch (const SheetError &error) {
-        throw SheetError(damagedText(fileName, kOdsKind) + QStringLiteral("（%1）").arg(error.message()));
-    }
+    const QByteArray package = checkedPackage([&] { return prepareOds(file); }, fileName, kOdsKind);
     Importer importer;
     orcus::orcus_ods filter(&importer);
-    return run(filter, importer, package, fileName, kOdsKind);
+    return run([&] { filter.read_stream(std::string_view(package.constData(), size_t(package.size()))); }, importer,
+               fileName, kOdsKind);
 }
 
 WorkbookModel readCsv(const QByteArray &file, const QString &fileName, const QString &sheetName)
 {
-    QByteArray utf8 = file;
-    if (utf8.startsWith("\xEF\xBB\xBF")) {
-        utf8.remove(0, 3);
-    } else {
-        QStringDecoder check(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString text = check.decode(file);
-        if (check.hasError()) {
-            QStringDecoder gb18030("GB18030");
-            if (!gb18030.isValid())
-                throw SheetError(QStringLiteral("无法读取文件“%1”：系统不支持GB18030编码").arg(fileName));
-            utf8 = QString(gb18030.decode(file)).toUtf8();
-        }
-    }
+    QByteArray utf8 = csvAsUtf8(file, fileName);
     if (utf8.trimmed().isEmpty()) {
         WorkbookModel empty;
         empty.addSheet(sheetName);
         return empty;
     }
-    // liborcus's csv parser takes LF line ends only.
+    // Lines end in LF only.
     utf8.replace("\r\n", "\n");
     utf8.replace('\r', '\n');
     Importer importer;
-    orcus::orcus_csv filter(&importer);
-    orcus::config config(orcus::format_t::csv);
-    config.data = orcus::config::csv_config{0, false};
-    filter.set_config(config);
-    WorkbookModel model = run(filter, importer, utf8, fileName, QStringLiteral("文本文件"));
+    WorkbookModel model = run(
+        [&] { CsvFields(*importer.append_sheet(0, sheetName.toStdString()), csvSeparatorOf(utf8)).parse(utf8); },
+        importer, fileName, QStringLiteral("文本文件"));
     model.sheets.front()->name = sheetName;
-    model.sheets.resize(1);
     return model;
 }
 

@@ -17,4 +17,10 @@ private:
     QString m_message;
 };
 
+// The message for a sound file that is more than the readers take in (`why` says which limit).
+inline QString tooLargeText(const QString &fileName, const QString &why)
+{
+    return QStringLiteral("无法读取文件“%1”：文件太大（%2），请删去不需要的行列或分成几个文件再导入").arg(fileName, why);
+}
+
 } // namespace sheet

@@ -2,31 +2,34 @@
 
 #include "SheetError.h"
 
-#include <orcus/zip_archive.hpp>
-#include <orcus/zip_archive_stream.hpp>
-
 #include <QList>
 #include <QRegularExpression>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QXmlStreamReader>
 #include <QtEndian>
 #include <algorithm>
-#include <array>
 #include <vector>
+
+#include <zlib.h>
 
 namespace sheet {
 
 namespace {
 
 // Unpacked parts beyond this are refused: protects against archives that inflate to
-// many times their size. A package unpacks to at most 32 times its size (real packages
+// many times their size. A package unpacks to at most 24 times its size (real packages
 // stay far below: sheet XML packs about ten to one), but small packages may always
-// unpack to 32 MB and none beyond 512 MB. The reader holds about three copies of the
-// unpacked parts, so a file under 1 MB never makes it hold more than about 100 MB.
-constexpr quint64 kLeastUnpackedLimit = 32ull * 1024 * 1024;
-constexpr quint64 kMostUnpackedLimit = 512ull * 1024 * 1024;
-constexpr quint64 kUnpackedPerPackedByte = 32;
+// unpack to 16 MB and none beyond 64 MB (more XML than the cells a file may fill, see
+// CellBudget). Checking and reading the parts takes about a second for 16 MB, and a
+// file under 1 MB never makes the reader hold more than about 130 MB.
+constexpr quint64 kLeastUnpackedLimit = 16ull * 1024 * 1024;
+constexpr quint64 kMostUnpackedLimit = 64ull * 1024 * 1024;
+constexpr quint64 kUnpackedPerPackedByte = 24;
+// Elements nested deeper than this are refused: the packages of spreadsheet programs nest a few
+// dozen deep, and every open element costs the XML readers memory.
+constexpr int kMaxNesting = 256;
 // Deflate unpacks at most about 1032 bytes from one.
 constexpr quint64 kMaxDeflateRatio = 1032;
 
@@ -43,84 +46,131 @@ quint64 unpackedLimit(qsizetype fileSize)
     throw SheetError(QStringLiteral("压缩包的大小信息有误（%1）").arg(what));
 }
 
-// Every size and position that the archive's end record, central directory and local
-// headers declare is checked against the file itself before liborcus reads any of them
-// (it sets aside as much memory as a size declares). A part must lie inside the file
-// before the central directory, declare in its local header what the directory declares
-// (or nothing, when a data descriptor follows it), and not claim to unpack to more than
-// deflate can make of its packed size; all parts together must stay under the limit.
-// Zip64 archives (sizes of 0xFFFFFFFF) are not packages of any program we read. Without
-// an end record nothing is checked here: liborcus refuses such a file before reading.
-void checkDeclaredSizes(const QByteArray &zip)
+// The archive's end record: the last one in the file, wherever it lies (a comment or data may
+// follow it). A file without one is no package.
+qsizetype endRecordOf(const QByteArray &zip)
 {
-    const qsizetype floor = std::max<qsizetype>(0, zip.size() - 65557);
-    for (qsizetype end = zip.size() - 22; end >= floor; --end) {
-        if (le32(zip, end) != 0x06054b50)
-            continue;
-        const quint16 countHere = le16(zip, end + 8);
-        const quint16 count = le16(zip, end + 10);
-        const quint64 directorySize = le32(zip, end + 12);
-        const quint64 directoryStart = le32(zip, end + 16);
-        if (count == 0xFFFF || countHere == 0xFFFF || directorySize == 0xFFFFFFFFu || directoryStart == 0xFFFFFFFFu)
-            damagedSize(QStringLiteral("ZIP64"));
-        const quint64 directoryEnd = directoryStart + directorySize;
-        if (directoryEnd > quint64(end))
-            damagedSize(QStringLiteral("目录超出文件"));
-        // Every entry the directory holds is checked, however a reader counts them: the two counts
-        // of the end record and the entries that fill the directory must all agree.
-        if (countHere != count)
-            damagedSize(QStringLiteral("目录项数"));
-        quint64 total = 0;
-        qsizetype at = qsizetype(directoryStart);
-        int i = 0;
-        for (; quint64(at) < directoryEnd; ++i) {
-            if (quint64(at) + 46 > directoryEnd || le32(zip, at) != 0x02014b50)
-                damagedSize(QStringLiteral("目录项%1").arg(i + 1));
-            const quint16 flags = le16(zip, at + 8);
-            const quint64 packed = le32(zip, at + 20);
-            const quint64 unpacked = le32(zip, at + 24);
-            const quint64 local = le32(zip, at + 42);
-            if (packed == 0xFFFFFFFFu || unpacked == 0xFFFFFFFFu || local == 0xFFFFFFFFu)
-                damagedSize(QStringLiteral("ZIP64"));
-            if (unpacked > packed * kMaxDeflateRatio + 1024)
-                throw SheetError(QStringLiteral("压缩包解开后过大"));
-            if (local + 30 > directoryStart || le32(zip, qsizetype(local)) != 0x04034b50)
-                damagedSize(QStringLiteral("部件%1的位置").arg(i + 1));
-            const quint64 dataStart = local + 30 + le16(zip, qsizetype(local) + 26) + le16(zip, qsizetype(local) + 28);
-            if (dataStart + packed > directoryStart)
-                damagedSize(QStringLiteral("部件%1的压缩大小").arg(i + 1));
-            const quint64 localPacked = le32(zip, qsizetype(local) + 18);
-            const quint64 localUnpacked = le32(zip, qsizetype(local) + 22);
-            const bool described = (flags & 0x0008) && localPacked == 0 && localUnpacked == 0;
-            if (!described && (localPacked != packed || localUnpacked != unpacked))
-                damagedSize(QStringLiteral("部件%1的本地头").arg(i + 1));
-            total += unpacked;
-            at += 46 + le16(zip, at + 28) + le16(zip, at + 30) + le16(zip, at + 32);
-        }
-        if (quint64(at) != directoryEnd || i != count)
-            damagedSize(QStringLiteral("目录项数"));
-        if (total > unpackedLimit(zip.size()))
-            throw SheetError(QStringLiteral("压缩包解开后过大"));
-        return;
-    }
+    static const QByteArray signature("PK\x05\x06", 4);
+    const qsizetype end = zip.size() < 22 ? -1 : zip.lastIndexOf(signature, zip.size() - 22);
+    if (end < 0)
+        throw SheetError(QStringLiteral("不是有效的压缩包（找不到目录结尾）"));
+    return end;
 }
 
-quint32 crc32(const QByteArray &data)
+// One part's data as it lies in the file.
+struct PartEntry {
+    QByteArray name;
+    quint16 method = 0;
+    quint32 crc = 0;
+    qsizetype dataStart = 0;
+    quint64 packed = 0;
+    quint64 unpacked = 0;
+};
+
+// Every size and position that the archive's end record, central directory and local headers
+// declare is checked against the file itself before anything is unpacked. A part must lie inside
+// the file before the central directory, declare in its local header what the directory declares
+// (or nothing, when a data descriptor follows it), and not claim to unpack to more than deflate
+// can make of its packed size; no two entries may name the same part or the same data; all parts
+// together must stay under the limit. Zip64 archives (sizes of 0xFFFFFFFF) and encrypted parts
+// are not packages of any program we read.
+std::vector<PartEntry> directoryOf(const QByteArray &zip)
 {
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 n = 0; n < 256; ++n) {
-            quint32 c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    quint32 crc = 0xFFFFFFFFu;
-    for (char ch : data)
-        crc = table[(crc ^ quint8(ch)) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
+    const qsizetype end = endRecordOf(zip);
+    const quint16 countHere = le16(zip, end + 8);
+    const quint16 count = le16(zip, end + 10);
+    const quint64 directorySize = le32(zip, end + 12);
+    const quint64 directoryStart = le32(zip, end + 16);
+    if (count == 0xFFFF || countHere == 0xFFFF || directorySize == 0xFFFFFFFFu || directoryStart == 0xFFFFFFFFu)
+        damagedSize(QStringLiteral("ZIP64"));
+    const quint64 directoryEnd = directoryStart + directorySize;
+    if (directoryEnd > quint64(end))
+        damagedSize(QStringLiteral("目录超出文件"));
+    // Every entry the directory holds is checked, however a reader counts them: the two counts
+    // of the end record and the entries that fill the directory must all agree.
+    if (countHere != count)
+        damagedSize(QStringLiteral("目录项数"));
+    std::vector<PartEntry> entries;
+    QSet<QByteArray> names;
+    QSet<quint64> places;
+    quint64 total = 0;
+    qsizetype at = qsizetype(directoryStart);
+    int i = 0;
+    for (; quint64(at) < directoryEnd; ++i) {
+        if (i >= count || quint64(at) + 46 > directoryEnd || le32(zip, at) != 0x02014b50)
+            damagedSize(QStringLiteral("目录项%1").arg(i + 1));
+        PartEntry entry;
+        const quint16 flags = le16(zip, at + 8);
+        entry.method = le16(zip, at + 10);
+        entry.crc = le32(zip, at + 16);
+        entry.packed = le32(zip, at + 20);
+        entry.unpacked = le32(zip, at + 24);
+        const quint64 local = le32(zip, at + 42);
+        const qsizetype nameLength = le16(zip, at + 28);
+        if (quint64(at) + 46 + quint64(nameLength) > directoryEnd)
+            damagedSize(QStringLiteral("目录项%1").arg(i + 1));
+        entry.name = zip.mid(at + 46, nameLength);
+        if (entry.packed == 0xFFFFFFFFu || entry.unpacked == 0xFFFFFFFFu || local == 0xFFFFFFFFu)
+            damagedSize(QStringLiteral("ZIP64"));
+        if (flags & 0x0001)
+            throw SheetError(QStringLiteral("部件“%1”已加密").arg(QString::fromUtf8(entry.name)));
+        if (entry.unpacked > entry.packed * kMaxDeflateRatio + 1024)
+            throw SheetError(QStringLiteral("压缩包解开后过大"));
+        if (local + 30 > directoryStart || le32(zip, qsizetype(local)) != 0x04034b50)
+            damagedSize(QStringLiteral("部件%1的位置").arg(i + 1));
+        const quint64 dataStart = local + 30 + le16(zip, qsizetype(local) + 26) + le16(zip, qsizetype(local) + 28);
+        if (dataStart + entry.packed > directoryStart)
+            damagedSize(QStringLiteral("部件%1的压缩大小").arg(i + 1));
+        const quint64 localPacked = le32(zip, qsizetype(local) + 18);
+        const quint64 localUnpacked = le32(zip, qsizetype(local) + 22);
+        const bool described = (flags & 0x0008) && localPacked == 0 && localUnpacked == 0;
+        if (!described && (localPacked != entry.packed || localUnpacked != entry.unpacked))
+            damagedSize(QStringLiteral("部件%1的本地头").arg(i + 1));
+        if (names.contains(entry.name) || places.contains(local))
+            throw SheetError(QStringLiteral("压缩包中的部件“%1”重复").arg(QString::fromUtf8(entry.name)));
+        names.insert(entry.name);
+        places.insert(local);
+        entry.dataStart = qsizetype(dataStart);
+        total += entry.unpacked;
+        if (total > unpackedLimit(zip.size()))
+            throw PackageTooLarge(QStringLiteral("解开后超过%1 MB的上限").arg(unpackedLimit(zip.size()) / (1024 * 1024)));
+        entries.push_back(entry);
+        at += 46 + nameLength + le16(zip, at + 30) + le16(zip, at + 32);
+    }
+    if (quint64(at) != directoryEnd || i != count)
+        damagedSize(QStringLiteral("目录项数"));
+    return entries;
+}
+
+// A part's data, unpacked to exactly the size its entry declares and checked against its CRC.
+QByteArray unpackedPart(const QByteArray &zip, const PartEntry &entry)
+{
+    const QString name = QString::fromUtf8(entry.name);
+    QByteArray data;
+    if (entry.method == 0) {
+        if (entry.packed != entry.unpacked)
+            damagedSize(QStringLiteral("部件“%1”").arg(name));
+        data = zip.mid(entry.dataStart, qsizetype(entry.packed));
+    } else if (entry.method == 8) {
+        data = QByteArray(qsizetype(entry.unpacked), Qt::Uninitialized);
+        z_stream stream{};
+        if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+            throw SheetError(QStringLiteral("无法解开部件“%1”").arg(name));
+        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(zip.constData() + entry.dataStart));
+        stream.avail_in = uInt(entry.packed);
+        stream.next_out = reinterpret_cast<Bytef *>(data.data());
+        stream.avail_out = uInt(data.size());
+        const int result = inflate(&stream, Z_FINISH);
+        const quint64 made = stream.total_out;
+        inflateEnd(&stream);
+        if (result != Z_STREAM_END || made != entry.unpacked)
+            throw SheetError(QStringLiteral("无法解开部件“%1”").arg(name));
+    } else {
+        throw SheetError(QStringLiteral("部件“%1”的压缩方式不受支持").arg(name));
+    }
+    if (quint32(::crc32(0, reinterpret_cast<const Bytef *>(data.constData()), uInt(data.size()))) != entry.crc)
+        throw SheetError(QStringLiteral("部件“%1”的校验和不符").arg(name));
+    return data;
 }
 
 void put16(QByteArray &out, quint16 v)
@@ -143,7 +193,7 @@ QByteArray storedZip(const QList<QPair<QByteArray, QByteArray>> &entries)
     QByteArray out, directory;
     for (const auto &[name, data] : entries) {
         const quint32 offset = quint32(out.size());
-        const quint32 crc = crc32(data);
+        const quint32 crc = quint32(::crc32(0, reinterpret_cast<const Bytef *>(data.constData()), uInt(data.size())));
         auto header = [&](QByteArray &to, bool central) {
             put32(to, central ? 0x02014b50 : 0x04034b50);
             if (central)
@@ -337,9 +387,14 @@ public:
 
     void check(const QXmlStreamReader &xml)
     {
-        const QXmlStreamAttributes attributes = xml.attributes();
+        // Only these elements repeat: the attributes of the others are never looked at (that would
+        // cost more than reading them).
         const QStringView name = xml.qualifiedName();
-        if (name == QLatin1String("col") || name.endsWith(QLatin1String(":col"))) {
+        const bool column = name == QLatin1String("col") || name.endsWith(QLatin1String(":col"));
+        if (!column && !name.startsWith(QLatin1String("table:")))
+            return;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (column) {
             within(attributes.value(QLatin1String("min")), kColumns);
             within(attributes.value(QLatin1String("max")), kColumns);
         }
@@ -350,7 +405,7 @@ public:
         else if (name == QLatin1String("table:table-cell") && attributes.hasAttribute(QLatin1String("office:value-type"))) {
             m_filledCells += m_rowRepeat * columns;
             if (m_filledCells > kFilledCells)
-                throw SheetError(QStringLiteral("部件“%1”中重复的单元格过多").arg(m_part));
+                throw PackageTooLarge(QStringLiteral("重复的单元格超过%1个的上限").arg(kFilledCells));
         }
     }
 
@@ -379,28 +434,9 @@ private:
 // The parts of a package, each checked.
 QList<QPair<QByteArray, QByteArray>> checkedParts(const QByteArray &file)
 {
-    checkDeclaredSizes(file);
     QList<QPair<QByteArray, QByteArray>> parts;
-    try {
-        orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t *>(file.constData()), size_t(file.size()));
-        orcus::zip_archive archive(&stream);
-        archive.load();
-        std::vector<unsigned char> buffer;
-        for (size_t i = 0; i < archive.get_file_entry_count(); ++i) {
-            const std::string_view name = archive.get_file_entry_name(i);
-            buffer.clear();
-            if (!archive.read_file_entry(name, buffer))
-                throw SheetError(QStringLiteral("无法解开部件“%1”").arg(QString::fromUtf8(name.data(), qsizetype(name.size()))));
-            if (!buffer.empty() && buffer.back() == 0) // liborcus ends the data with a NUL of its own
-                buffer.pop_back();
-            parts.append({QByteArray(name.data(), qsizetype(name.size())),
-                          QByteArray(reinterpret_cast<const char *>(buffer.data()), qsizetype(buffer.size()))});
-        }
-    } catch (const SheetError &) {
-        throw;
-    } catch (const std::exception &error) {
-        throw SheetError(QStringLiteral("不是有效的压缩包（%1）").arg(QString::fromUtf8(error.what())));
-    }
+    for (const PartEntry &entry : directoryOf(file))
+        parts.append({entry.name, unpackedPart(file, entry)});
     if (parts.isEmpty())
         throw SheetError(QStringLiteral("压缩包是空的"));
     for (const auto &[name, data] : parts) {
@@ -414,9 +450,17 @@ QList<QPair<QByteArray, QByteArray>> checkedParts(const QByteArray &file)
         QXmlStreamReader xml(data);
         xml.setNamespaceProcessing(false);
         GridSpans spans(part);
-        while (!xml.atEnd())
-            if (xml.readNext() == QXmlStreamReader::StartElement)
+        int depth = 0;
+        while (!xml.atEnd()) {
+            const QXmlStreamReader::TokenType token = xml.readNext();
+            if (token == QXmlStreamReader::EndElement) {
+                --depth;
+            } else if (token == QXmlStreamReader::StartElement) {
+                if (++depth > kMaxNesting)
+                    throw SheetError(QStringLiteral("部件“%1”中的XML嵌套超过%2层").arg(part).arg(kMaxNesting));
                 spans.check(xml);
+            }
+        }
         if (xml.hasError())
             throw SheetError(QStringLiteral("部件“%1”不是完整的XML（%2）").arg(part, xml.errorString()));
     }

@@ -12,6 +12,8 @@
 // absolute paths ("/xl/worksheets/sheet1.xml"), texts stored inline in cells
 // (t="inlineStr"), and an active sheet named only in the workbook view (activeTab).
 
+#include "SheetError.h"
+
 #include <QByteArray>
 
 namespace sheet {
@@ -21,8 +23,15 @@ struct PreparedXlsx {
     int activeTab = -1; // 0-based sheet of the workbook view, -1 when not given
 };
 
+// A package that holds more than the readers take in: more unpacked data than the limit for
+// its size, or more filled cells made by repeats than any sheet may hold. The message says which.
+class PackageTooLarge : public SheetError {
+public:
+    using SheetError::SheetError;
+};
+
 // Both throw SheetError (without a file name; the caller adds it) for a package that
-// fails the checks.
+// fails the checks, PackageTooLarge for one that unpacks to too much.
 PreparedXlsx prepareXlsx(const QByteArray &file);
 QByteArray prepareOds(const QByteArray &file);
 

@@ -1,5 +1,6 @@
 #include "shell/ServerLogin.h"
 
+#include "data/DatabaseLocation.h"
 #include "data/ServerSettings.h"
 #include "data/Udm.h"
 #include "db/PasswordNeeded.h"
@@ -14,11 +15,15 @@
 
 QString MissingDatabaseMessage(const QString &databasePath)
 {
-    if (QFileInfo(databasePath).isFile())
-        return QString();
+    if (QFileInfo(databasePath).isFile()) {
+        if (!IsServerSettingsPath(databasePath))
+            return QString();
+        const QString problem = ReadServerSettings(databasePath).problem;
+        return problem.isEmpty() ? QString() : QStringLiteral("连接数据库失败->") + problem;
+    }
     if (IsServerSettingsPath(databasePath))
         return QStringLiteral("找不到数据库服务器的设置文件") + databasePath + QStringLiteral(",请与系统员联系...");
-    return QStringLiteral("系统目录无数据库文件,请与系统员联系...");
+    return QStringLiteral("系统目录无数据库文件,请与系统员联系...\n\n") + MissingDatabaseDetails(databasePath);
 }
 
 bool OpenDatabaseAtLogin(QWidget *owner)

@@ -10,7 +10,8 @@ class QLineEdit;
 class QWidget;
 
 // Empty when the database named by `databasePath` can be opened; else the message for the clerk: the
-// database file, or the settings file of a server, is missing.
+// database file, or the settings file of a server, is missing, or the settings file is refused (then
+// no connection is tried).
 QString MissingDatabaseMessage(const QString &databasePath);
 
 // Opens dm->ADOConnection from GP.ConnectionText. A server that wants a password which neither the

@@ -2,6 +2,7 @@
 
 #include "calendar/DateTable.h"
 #include "calendar/IrregularIssues.h"
+#include "catalogue/SearchData.h"
 #include "data/DatabaseCheck.h"
 #include "data/Udm.h"
 #include "platform/Application.h"
@@ -195,7 +196,7 @@ void Tloginfrm::BitBtn1Click()
         GP.WorkYear = typedYear;
         // A database made before the register of irregular issues existed gets its table now,
         // before anything reads it.
-        if (!EnsureIrregularIssueTable()) {
+        if (!EnsureIrregularIssueTable() || !EnsureSearchDataTable()) {
             platform::ShowPrompt(this, QStringLiteral("数据库升级出现异常->") + GP.LastError);
             setButtonsEnabled(true);
             return;
@@ -205,6 +206,11 @@ void Tloginfrm::BitBtn1Click()
             setButtonsEnabled(true);
             return;
         }
+        // Titles imported or corrected by an older program, or on another desk meanwhile, get what the
+        // search needs. Without it they are still found by their characters: the clerk is told, and
+        // works on.
+        if (!RefreshSearchData(true))
+            platform::ShowPrompt(this, QStringLiteral("报刊检索数据更新失败->") + GP.LastError);
     } catch (const std::exception &error) {
         platform::ShowPrompt(this, QStringLiteral("连接数据库失败->")
                                        + platform::ExceptionMessage(error));
@@ -214,16 +220,17 @@ void Tloginfrm::BitBtn1Click()
     done(QDialog::Accepted);
 }
 
-// Prices over part of a year count issues in the calendar table, so it must hold exactly the
-// processing year: rebuilt on request (初始年度), and for every role when it is missing or holds
-// another year (it is derived data, rebuilt in a fraction of a second).
+// Prices over part of a year count issues in the calendar, so it must hold exactly the processing
+// year. The shared table is rebuilt on request (初始年度); every role counts in a calendar of its own
+// connection, built here when it is missing or holds another year (derived data, built in a fraction
+// of a second), so no other desk's year changes this desk's prices.
 bool Tloginfrm::prepareCalendar()
 {
     if (ndBox->isChecked())
         return BuildDateTable(GP.WorkYear);
     if (CalendarHoldsYear(GP.WorkYear))
         return true;
-    return BuildDateTable(GP.WorkYear);
+    return BuildConnectionCalendar(GP.WorkYear);
 }
 
 void Tloginfrm::BitBtn2Click()

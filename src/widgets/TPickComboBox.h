@@ -15,6 +15,8 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
 };
 
 // The entry picked from a combo box's list: its index when the box's text is still that entry's text,

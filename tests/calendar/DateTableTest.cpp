@@ -1,7 +1,10 @@
 #include "CalendarTestSupport.h"
 #include "TestDatabase.h"
 #include "calendar/DateTable.h"
+#include "calendar/IssueCount.h"
 #include "data/Udm.h"
+#include "db/Connection.h"
+#include "db/Query.h"
 
 #include <QtTest>
 
@@ -101,6 +104,73 @@ private slots:
         checkTableHoldsYear(2010);
     }
 
+    // Two desks on one database, each with its own processing year: whatever another desk does to the
+    // shared calendar, a desk counts in the days of its own year (1, 2, 4 and 5 of every week from
+    // January to June: 103 issues in 2027, 104 in 2026).
+    void desksCountInTheirOwnYears()
+    {
+        const QString kq = QStringLiteral("周刊"), cbrq = QStringLiteral("每周1,2,4,5出版");
+        const bool server = TestDatabase::onServer();
+        const auto deskA = [&] { return CountIssues(kq, cbrq, 1, 6); };
+        const auto countOn = [&](db::Connection &desk, int year) {
+            db::Query query;
+            query.setConnection(&desk);
+            query.setSql(IssueCountStatement(kq, cbrq, 1, 6, year).text);
+            query.open();
+            return query.recordCount();
+        };
+        const auto run = [](db::Connection &desk, const QStringList &statements) {
+            desk.beginTrans();
+            for (const QString &statement : statements)
+                desk.execute(statement);
+            desk.commitTrans();
+        };
+        QCOMPARE(issuesFromJanuaryToJune(2027, {1, 2, 4, 5}), 103);
+        QCOMPARE(issuesFromJanuaryToJune(2026, {1, 2, 4, 5}), 104);
+
+        GP.WorkYear = 2027;
+        QVERIFY2(BuildDateTable(2027), qPrintable(GP.LastError)); // desk A: 初始年度 2027
+        QCOMPARE(deskA(), 103);
+
+        // Desk B: the shared calendar rebuilt for 2026 (as an older desk, or a 初始年度 does), then a
+        // calendar of its own.
+        db::Connection deskB;
+        deskB.setConnectionString(GP.ConnectionText);
+        deskB.open();
+        run(deskB, DateTableStatements(2026));
+        run(deskB, ConnectionCalendarStatements(2026, server));
+        QCOMPARE(deskA(), 103);
+        QCOMPARE(countOn(deskB, 2026), 104);
+
+        // Desk A rebuilds the shared calendar for its year: desk B still counts in 2026.
+        QVERIFY2(BuildDateTable(2027), qPrintable(GP.LastError));
+        QCOMPARE(countOn(deskB, 2026), 104);
+        QCOMPARE(deskA(), 103);
+
+        // Desk A's connection is cut and opened again while the shared calendar holds 2026: it counts
+        // in a new calendar of its own, never in the shared one.
+        db::Connection olderDesk;
+        olderDesk.setConnectionString(GP.ConnectionText);
+        olderDesk.open();
+        run(olderDesk, DateTableStatements(2026));
+        dm->ADOConnection.close();
+        QCOMPARE(deskA(), 103);
+        QCOMPARE(countOn(olderDesk, 2026), 104);
+        QCOMPARE(countOn(deskB, 2026), 104);
+
+        // Desk A changes to 2026 without rebuilding the shared table, desk B to 2027 with it.
+        GP.WorkYear = 2026;
+        QVERIFY(!CalendarHoldsYear(2026));
+        QVERIFY2(BuildConnectionCalendar(2026), qPrintable(GP.LastError));
+        run(deskB, ConnectionCalendarStatements(2027, server));
+        QCOMPARE(deskA(), 104);
+        QCOMPARE(countOn(deskB, 2027), 103);
+        QCOMPARE(countOn(olderDesk, 2026), 104); // the shared calendar was not touched
+
+        GP.WorkYear = 2010;
+        QVERIFY2(BuildDateTable(2010), qPrintable(GP.LastError));
+    }
+
 private:
     // Every row against dates computed by Qt: one per day of the year, in order, nothing else.
     static void checkTableHoldsYear(int year)
@@ -114,6 +184,14 @@ private:
             QCOMPARE(int(query.fieldInt(QStringLiteral("weeknum"))), day.weekNumber());
         }
         QCOMPARE(day, QDate(year + 1, 1, 1));
+    }
+
+    static int issuesFromJanuaryToJune(int year, const QList<int> &weekdays)
+    {
+        int issues = 0;
+        for (QDate day(year, 1, 1); day.month() <= 6 && day.year() == year; day = day.addDays(1))
+            issues += weekdays.contains(day.dayOfWeek()) ? 1 : 0;
+        return issues;
     }
 
     std::unique_ptr<TestDatabase> m_db;

@@ -83,12 +83,31 @@ private slots:
         QCOMPARE(SubscriptionAmount(TermMonths, 3, 5, 2, title).amount, 48.0);
     }
 
-    void issuePriceIsNotRounded()
+    // A line amount is money: rounded to the fen, half away from zero, when it is computed, so two
+    // lines of 0.125 × 39 issues are 4.88 each and sum to 9.76 wherever they are shown or summed.
+    void lineAmountIsRoundedToTheFen()
     {
-        const TitlePrices title = daily(0.333);
-        const AmountResult result = SubscriptionAmount(TermQuarter1, 1, 1, 3, title);
-        QCOMPARE(result.kind, AmountResult::Kind::Amount);
-        QCOMPARE(result.amount, 0.333 * 31 * 3);
+        const struct {
+            double perIssue;
+            int startMonth, endMonth, copies;
+            double amount;
+        } cases[] = {
+            {0.333, 1, 1, 3, 30.97}, // 0.333 × 31 × 3 = 30.969
+            {0.125, 1, 1, 1, 3.88},  // 3.875
+            {0.015, 1, 1, 1, 0.47},  // 0.465, held below its value in binary
+            {0.005, 1, 1, 7, 1.09},  // 1.085
+            {0.125, 1, 2, 2, 14.75}, // 0.125 × 59 × 2, already whole fen
+        };
+        for (const auto &c : cases) {
+            const AmountResult result = SubscriptionAmount(TermMonths, c.startMonth, c.endMonth, c.copies, daily(c.perIssue));
+            QCOMPARE(result.kind, AmountResult::Kind::Amount);
+            QCOMPARE(result.amount, c.amount);
+        }
+        QCOMPARE(RoundToFen(4.875) + RoundToFen(4.875), 9.76);
+        QCOMPARE(RoundToFen(1.005), 1.01);
+        QCOMPARE(RoundToFen(-4.875), -4.88);
+        QCOMPARE(RoundToFen(2.675), 2.68);
+        QCOMPARE(RoundToFen(0.004999), 0.0);
     }
 
     void uncountedPeriodsFailuresAndEmptyValues()

@@ -219,6 +219,80 @@ private slots:
         QCOMPARE(ImportCheckNote(1), QString("\n目录检查：本目录未发现有问题的条目。"));
     }
 
+    // Amounts are counted in fen: a price with more than two decimals is flagged, as a warning.
+    void pricesBeyondTheFenAreFlagged()
+    {
+        CheckedEntry fine{"12-7", "两位小数日报", "日报", "每日出版", "杂志", 45.63, 0.13};
+        CheckedEntry fen{"12-5", "三位小数日报", "日报", "每日出版", "杂志", 45.6, 0.125};
+        CatalogueCheckContext context;
+        context.catalogueType = 1;
+        context.workYear = 2010;
+        const QVector<CheckedEntry> entries{fine, fen};
+        const QVector<CheckFinding> findings = CheckCatalogue(entries, context);
+        QCOMPARE(describe(findingsByCode(entries, findings)), QString("12-5:价格小数位!"));
+        QCOMPARE(findings.constFirst().detail, QString("单价0.125超过两位小数，款额按分四舍五入"));
+    }
+
+    // Prices at and just past the bounds of their rules: a monthly magazine of 12 issues a year, and a
+    // yearly one of a single issue.
+    void pricesAtTheirBounds_data()
+    {
+        QTest::addColumn<QString>("kq");
+        QTest::addColumn<QString>("cbrq");
+        QTest::addColumn<int>("issues");
+        QTest::addColumn<double>("qnj");
+        QTest::addColumn<double>("bnj");
+        QTest::addColumn<double>("jj");
+        QTest::addColumn<double>("yj");
+        QTest::addColumn<double>("dj");
+        QTest::addColumn<QStringList>("found");
+        const QStringList none;
+        const QStringList conflict{"价格矛盾"};
+        const auto monthly = [](const char *name) -> QTestData & {
+            return QTest::newRow(name) << QString("月刊") << QString("每月的1号出版") << 12;
+        };
+        const auto yearly = [](const char *name) -> QTestData & {
+            return QTest::newRow(name) << QString("年刊") << QString("12-20出版") << 1;
+        };
+        monthly("all equal") << 60.0 << 60.0 << 60.0 << 60.0 << 0.0 << none;
+        monthly("半年价 a cent above 年价") << 60.0 << 60.01 << 0.0 << 0.0 << 0.0 << conflict;
+        monthly("季价 a cent above 半年价") << 60.0 << 30.0 << 30.01 << 0.0 << 0.0 << conflict;
+        monthly("月价 a cent above 季价") << 60.0 << 0.0 << 15.0 << 15.01 << 0.0 << conflict;
+        monthly("半年价 without 年价") << 0.0 << 60.0 << 0.0 << 0.0 << 0.0 << QStringList{"无年价"};
+        monthly("年价 9% under 单价×12") << 110.0 << 0.0 << 0.0 << 0.0 << 10.0 << none;
+        monthly("年价 17% under 单价×12") << 100.0 << 0.0 << 0.0 << 0.0 << 10.0 << conflict;
+        monthly("年价 17% over 单价×12") << 140.0 << 0.0 << 0.0 << 0.0 << 10.0 << conflict;
+        yearly("年刊 at 单价") << 45.0 << 0.0 << 0.0 << 0.0 << 45.0 << none;
+        yearly("年刊 at twice 单价") << 90.0 << 0.0 << 0.0 << 0.0 << 45.0 << conflict;
+    }
+
+    void pricesAtTheirBounds()
+    {
+        QFETCH(QString, kq);
+        QFETCH(QString, cbrq);
+        QFETCH(int, issues);
+        QFETCH(double, qnj);
+        QFETCH(double, bnj);
+        QFETCH(double, jj);
+        QFETCH(double, yj);
+        QFETCH(double, dj);
+        QFETCH(QStringList, found);
+        CheckedEntry entry{"4-1", "园艺刊", kq, cbrq, "杂志"};
+        entry.qnj = qnj;
+        entry.bnj = bnj;
+        entry.jj = jj;
+        entry.yj = yj;
+        entry.dj = dj;
+        CatalogueCheckContext context;
+        context.workYear = 2010;
+        context.calendarReady = true;
+        context.countRows = [issues](const QString &) { return issues; };
+        QStringList names;
+        for (const CheckFinding &f : CheckCatalogue({entry}, context))
+            names << CheckProblemName(f.problem);
+        QCOMPARE(names, found);
+    }
+
     void aCalendarOfAnotherYearSkipsTheCountedChecksOnly()
     {
         fresh(false, 2010);

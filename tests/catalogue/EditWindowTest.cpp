@@ -232,8 +232,9 @@ private slots:
         QCOMPARE(entryRow("801-1"), before);
     }
 
-    // Ticking a field's box by the mouse or the space bar puts the focus into the field, so the digits
-    // typed next land in it; unticking leaves the focus alone.
+    // Ticking a field's box by the mouse or the space bar puts the focus into the field with its whole
+    // content selected, so what is typed next replaces the old value (never "120132" for 年价 120);
+    // unticking leaves the focus alone.
     void tickingMovesTheFocusIntoTheField()
     {
         TbkmlxgFrm *w = openOn("801-1");
@@ -242,22 +243,31 @@ private slots:
         const struct {
             QCheckBox *box;
             QWidget *field;
-        } rows[] = {{w->bkmcBox, w->bkmc}, {w->fbkjBox, w->fbkj}, {w->kqbox, w->kq},
-                    {w->cbrqbox, w->cbrq}, {w->qnjbox, w->qnj}, {w->djbox, w->dj}};
+            const char *typed;
+        } rows[] = {{w->bkmcBox, w->bkmc, "新名称"}, {w->fbkjBox, w->fbkj, "上海"}, {w->kqbox, w->kq, "周刊"},
+                    {w->cbrqbox, w->cbrq, "每周一出版"}, {w->qnjbox, w->qnj, "132"}, {w->djbox, w->dj, "11"}};
         for (const auto &row : rows) {
             QTest::mouseClick(row.box, Qt::LeftButton, {}, QPoint(8, 10));
             QVERIFY(row.box->isChecked());
             QVERIFY(row.field->isEnabled());
-            QVERIFY2(row.field->isAncestorOf(w->focusWidget()) || w->focusWidget() == row.field,
-                     row.field->objectName().toLatin1());
+            QWidget *focus = w->focusWidget();
+            QVERIFY2(row.field->isAncestorOf(focus) || focus == row.field, row.field->objectName().toLatin1());
+            auto *combo = qobject_cast<QComboBox *>(focus);
+            QLineEdit *edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit *>(focus);
+            QVERIFY(edit);
+            QVERIFY2(!edit->text().isEmpty() && edit->selectedText() == edit->text(), qPrintable(edit->text()));
+            for (const QChar ch : QString::fromUtf8(row.typed))
+                QTest::sendKeyEvent(QTest::Click, focus, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+            QCOMPARE(edit->text(), QString::fromUtf8(row.typed));
         }
-        // By the keyboard: Space on the box, then the digits.
+        QCOMPARE(w->qnj->Value(), 132.0);
+        QCOMPARE(w->dj->Value(), 11.0);
+        // By the keyboard: Space on the box, then the digits replace the price.
         w->qnjbox->setChecked(false);
         w->qnjbox->setFocus();
         QTest::keyClick(w->qnjbox, Qt::Key_Space);
         QVERIFY(w->qnjbox->isChecked());
         QCOMPARE(w->focusWidget(), static_cast<QWidget *>(w->qnj));
-        w->qnj->selectAll();
         QTest::keyClicks(w->focusWidget(), "150");
         QCOMPARE(w->qnj->Value(), 150.0);
         // Unticking closes the field without moving the focus into it.
@@ -265,6 +275,9 @@ private slots:
         QTest::keyClick(w->djbox, Qt::Key_Space);
         QVERIFY(!w->dj->isEnabled());
         QCOMPARE(w->focusWidget(), static_cast<QWidget *>(w->djbox));
+        w->djbox->setChecked(true);
+        w->BitBtn1Click();
+        QCOMPARE(entryRow("801-1").first().section('|', 0, 5), QString("801-1|新名称|上海|周刊|每周一出版|150"));
     }
 
     void resetRefillsAndUnticks()

@@ -20,9 +20,9 @@ private slots:
         const QStringList headers = {"BKDH", "BKMC", "MLLX", "QNJ"};
         const QString table = ImportTargetTable(2);
         const ImportRowStatements row =
-            BuildImportRow(table, ImportInsertHead(table, headers), headers, {T("1-101"), T("示例"), N(2), N(120)});
+            BuildImportRow(table, ImportInsertHead(table, headers), headers, {T("1-101"), T("示例"), N(2), N(120)}, 2);
         QCOMPARE(row.badColumn, -1);
-        QCOMPARE(row.statements, QStringList({"delete from nopost where bkdh='1-101'",
+        QCOMPARE(row.statements, QStringList({"delete from nopost where bkdh='1-101' and mllx=2",
                                               "insert into nopost (BKDH,BKMC,MLLX,QNJ) values ('1-101','示例',2,120)"}));
     }
 
@@ -64,8 +64,9 @@ private slots:
 
     void withoutCodeColumnNothingIsDeleted()
     {
-        const ImportRowStatements row = BuildImportRow("nopost", "H", {"BKMC", "QNJ"}, {T("甲"), N(5)});
-        QCOMPARE(row.statements, QStringList({"H values ('甲',5)"}));
+        const ImportRowStatements row = BuildImportRow("nopost", "H", {"BKMC", "QNJ"}, {T("甲"), N(5)}, 1);
+        QCOMPARE(row.statements, QStringList({"H values ('甲',5,1)"})); // the type chosen, as no column gives it
+        QCOMPARE(ImportInsertHead("nopost", {"BKMC", "QNJ"}), QString("insert into nopost (BKMC,QNJ,mllx)"));
     }
 
     void quotesInTextsAreDoubled()
@@ -119,7 +120,7 @@ private slots:
         const QVector<sheet::CellValue> sound = {T("1-1"), N(120), N(10), N(0), E(), N(60), N(1)};
         QCOMPARE(BuildImportRow("post", "H", headers, sound).statements.last(), QString("H values ('1-1',120,10,0,null,60,1)"));
         const QList<QPair<sheet::CellValue, ImportCellFault>> refused = {
-            {N(nan), ImportCellFault::NotANumber},     {N(inf), ImportCellFault::NotANumber},
+            {N(nan), ImportCellFault::NoValue},        {N(inf), ImportCellFault::NotANumber},
             {N(-inf), ImportCellFault::NotANumber},    {N(-5), ImportCellFault::NegativePrice},
             {T("-5"), ImportCellFault::NegativePrice}, {N(-0.01), ImportCellFault::NegativePrice}};
         for (int column = 1; column <= 5; ++column) {
@@ -185,6 +186,32 @@ private slots:
             QVERIFY2(!IsPlainColumnName(QString::fromUtf8(bad)), bad);
         QCOMPARE(FirstBadHeader({"BKDH", "BKMC"}), -1);
         QCOMPARE(FirstBadHeader({"BKDH", "报刊名称", "x y"}), 1);
+        // Words of SQL are no column names, however plain.
+        QCOMPARE(FirstBadHeader({"BKDH", "mod", "BKMC"}), 1);
+        QCOMPARE(FirstBadHeader({"BKDH", "Select"}), 1);
+        QCOMPARE(FirstBadHeader({"BKDH", "modx", "order_no"}), -1);
+    }
+
+    // A text holding the character 0 and a number cell without a value (a formula whose result was
+    // never stored) stop the row with a message of their own, nothing of the row written.
+    void cellsNoStatementCarriesAreNamed()
+    {
+        const QStringList headers = {"BKDH", "BKMC", "QNJ"};
+        const ImportRowStatements nul = BuildImportRow("post", "H", headers, {T("1-1"), T(QString("a") + QChar(0) + "b"), N(1)});
+        QCOMPARE(nul.fault, ImportCellFault::NulCharacter);
+        QCOMPARE(nul.badColumn, 1);
+        QVERIFY(nul.statements.isEmpty());
+        const ImportRowStatements formula =
+            BuildImportRow("post", "H", headers, {T("1-1"), T("甲"), N(std::numeric_limits<double>::quiet_NaN())});
+        QCOMPARE(formula.fault, ImportCellFault::NoValue);
+        QCOMPARE(formula.badColumn, 2);
+        QVERIFY(formula.statements.isEmpty());
+        QCOMPARE(CellFaultMessage(ImportCellFault::NulCharacter, 5, 2, "BKMC", "a"),
+                 QString("第5行第2列(BKMC)的内容含有空字符(NUL),不能导入,导入在此行停止,此前各行已经导入..."));
+        QCOMPARE(CellFaultMessage(ImportCellFault::NoValue, 6, 3, "QNJ", "NaN"),
+                 QString("第6行第3列(QNJ)没有数值(多为没有保存计算结果的公式,请在Excel或WPS中重新计算并保存后再导入),"
+                         "导入在此行停止,此前各行已经导入..."));
+        QCOMPARE(BadHeaderMessage(4, "mod"), QString("第1行第4列的列名“mod”是数据库的保留字,不是目录的列名,导入在此停止..."));
     }
 
     void stopMessagesNameRowAndColumn()

@@ -265,8 +265,19 @@ private slots:
                                                Texts({"1-1", "停刊", "2010-11-1", "", ""})});
         importFile(w, path);
         QCOMPARE(Shown(), QStringList({"错误信息:第3行:" + problem + ",导入在此行停止,此前各行已经导入...",
-                                       "信息:导入登记完毕,新增1条,已登记0条..."}));
+                                       "提示信息:导入登记在第3行停止,新增1条,已登记0条..."}));
         QCOMPARE(Rows(Entries), QStringList({"0|1-1|2010|休刊|2010-02-13|2010-02-19|春节"}));
+    }
+
+    // A 止日 cell that is empty or holds only blanks is a one-day entry, as an empty 止日 in the window.
+    void blankLastDateIsOneDay()
+    {
+        IrregularIssueWindow w(dailyContext());
+        importFile(w, book("blank.xlsx", {{T("1-1"), T("休刊"), T("2010-5-1"), T("  "), E()},
+                                          {T("1-1"), T("停刊"), T("6-1"), T(""), E()}}));
+        QCOMPARE(Shown(), QStringList({"信息:导入登记完毕,新增2条,已登记0条..."}));
+        QCOMPARE(Rows(Entries), QStringList({"0|1-1|2010|休刊|2010-05-01|2010-05-01|",
+                                             "0|1-1|2010|停刊|2010-06-01|2010-06-01|"}));
     }
 
     void columnsAreFoundByTheirTitles()
@@ -288,7 +299,7 @@ private slots:
         TestHooks::clear();
         importFile(w, book("titles.xls", {Texts({"1-1", "休刊", "2010-5-1"})}, {"代号", "类别", "日期"}));
         QCOMPARE(Shown(), QStringList({"错误信息:第1行缺少列“报刊代号”、“起日”(应有报刊代号、类别、起日、止日、说明各列),没有导入...",
-                                       "信息:导入登记完毕,新增0条,已登记0条..."}));
+                                       "提示信息:导入登记在第1行停止,新增0条,已登记0条..."}));
         QCOMPARE(CountRows("select * from tkhkb"), 3);
     }
 
@@ -328,7 +339,7 @@ private slots:
         });
         w.importClick();
         disconnect(stopAtRow3);
-        QCOMPARE(Shown(), QStringList({"信息:导入登记完毕,新增2条,已登记0条..."}));
+        QCOMPARE(Shown(), QStringList({"提示信息:导入登记在第4行停止,新增2条,已登记0条..."}));
         QCOMPARE(CountRows("select * from tkhkb"), 2);
         QVERIFY(w.fileBtn->isEnabled() && !w.stopBtn->isEnabled());
         QCOMPARE(w.sheetBox->count(), 0);

@@ -1,6 +1,7 @@
 // Safety copies of the database: written with the engine's online backup (also what is still in the
 // write-ahead log), encrypted with the same password, named by time and reason, listed newest first,
-// the newest 30 kept, and a copy that cannot be written reported as a failure with nothing left behind.
+// the newest 30 and the history of the last days and months kept, what interrupted copies left removed,
+// and a copy that cannot be written reported as a failure with nothing left behind.
 
 #include "ReadOnlyPath.h"
 #include "TestDatabase.h"
@@ -99,6 +100,16 @@ private slots:
             QFile file(QDir(folder).filePath(QString::fromLatin1(other)));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
+        // What an interrupted copy left an hour ago goes; a copy being written now (above) stays.
+        const QStringList leftovers{QStringLiteral("bkdata-20200101-060000-000-reset.mdb.part"),
+                                    QStringLiteral("bkdata-20200101-060000-000-reset.mdb.part-journal")};
+        for (const QString &name : leftovers) {
+            QFile file(QDir(folder).filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(4096, 'x'));
+            QVERIFY(file.flush());
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+        }
         QCOMPARE(ListBackups(tdb.path()).size(), 32);
 
         const BackupResult first = WriteBackup(BackupReason::CatalogueImport);
@@ -116,6 +127,63 @@ private slots:
         QCOMPARE(kept.last().time, start.addSecs(4 * 3600));
         for (const char *other : {"notes.txt", "bkdata-x.mdb", "bkdata-20200101-070000-000-reset.mdb.part"})
             QVERIFY(QFile::exists(QDir(folder).filePath(QString::fromLatin1(other))));
+        for (const QString &name : leftovers)
+            QVERIFY2(!QFile::exists(QDir(folder).filePath(name)), qPrintable(name));
+    }
+
+    // Besides the newest 30, the newest copy of each of the last 30 days and of each of the last 12
+    // months is kept: a busy day does not push out the history.
+    void historyIsKept()
+    {
+        const QDateTime now(QDate(2026, 12, 10), QTime(12, 0));
+        QList<BackupEntry> copies;
+        auto add = [&copies](const QDateTime &time) {
+            copies.append({time, BackupReason::ClearOrders, 1, BackupFileName(time, BackupReason::ClearOrders)});
+        };
+        for (int i = 0; i < 40; ++i) // a busy day: 40 copies this morning
+            add(now.addSecs(-3600 - i * 60));
+        for (int day = 1; day <= 45; ++day) { // two a day on the 45 days before
+            add(QDateTime(now.date().addDays(-day), QTime(9, 0)));
+            add(QDateTime(now.date().addDays(-day), QTime(8, 0)));
+        }
+        for (int month = 2; month <= 14; ++month) // one in the middle of each month before those
+            add(QDateTime(QDate(2026, 12, 15).addMonths(-month), QTime(10, 0)));
+        std::sort(copies.begin(), copies.end(), [](const BackupEntry &a, const BackupEntry &b) { return a.time > b.time; });
+
+        QStringList pruned;
+        for (const BackupEntry &entry : BackupsToPrune(copies, now))
+            pruned << entry.path;
+        auto kept = [&pruned](const QDateTime &time) {
+            return !pruned.contains(BackupFileName(time, BackupReason::ClearOrders));
+        };
+        for (int i = 0; i < 40; ++i)
+            QCOMPARE(kept(now.addSecs(-3600 - i * 60)), i < 30);
+        for (int day = 1; day <= 45; ++day) {
+            const QDate date = now.date().addDays(-day);
+            // the last 30 days keep their newest copy, and an older month its newest copy
+            const bool newestOfMonth = day == 40; // 31 October
+            QCOMPARE(kept(QDateTime(date, QTime(9, 0))), day <= 29 || newestOfMonth);
+            QVERIFY(!kept(QDateTime(date, QTime(8, 0))));
+        }
+        for (int month = 2; month <= 14; ++month) // October has a newer copy; 12 months reach back to January
+            QCOMPARE(kept(QDateTime(QDate(2026, 12, 15).addMonths(-month), QTime(10, 0))), month >= 3 && month <= 11);
+        QCOMPARE(copies.size() - pruned.size(), 30 + 29 + 1 + 9);
+    }
+
+    // Names of the copies' pattern that carry a reason the program does not know, or a time that does
+    // not exist, are no copies: not listed, so never pruned.
+    void namesOfNoCopyAreNotListed()
+    {
+        TestDatabase tdb;
+        QVERIFY(tdb.ok());
+        const QString folder = BackupFolder(tdb.path());
+        QVERIFY(QDir().mkpath(folder));
+        for (const char *name : {"bkdata-20200101-080000-000-other.mdb", "bkdata-20201301-080000-000-reset.mdb",
+                                 "bkdata-20200101-250000-000-clear.mdb"}) {
+            QFile file(QDir(folder).filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(ListBackups(tdb.path()).isEmpty());
     }
 
     // No copy possible: a failure with the reason, nothing half-written left, the database unchanged.

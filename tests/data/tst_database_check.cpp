@@ -7,6 +7,7 @@
 #include "TestDatabase.h"
 #include "data/Backup.h"
 #include "data/DatabaseCheck.h"
+#include "data/Restore.h"
 #include "data/Udm.h"
 #include "db/EngineMessages.h"
 
@@ -44,10 +45,14 @@ void makeDatabase(const QString &path, const QByteArray &key, const char *sql)
     sqlite3_close(handle);
 }
 
+#define TITLE_COLUMNS "(bkdh text, bkmc text, kq text, cbrq text, qnj real, dj real, yj real, jj real, bnj real, " \
+                      "cn text, issn text, bkfl text, bz text, bkjb text, fbkj text, bkzl text, mllx integer)"
 const char *const kSixTables = "create table bkmllx (id integer primary key, mc text);"
-                               "create table post (bkdh text); create table nopost (bkdh text);"
-                               "create table dwinfo (id integer primary key, dwmc text);"
-                               "create table torder (id integer primary key); create table rqdzb (cbrq text);";
+                               "create table post " TITLE_COLUMNS "; create table nopost " TITLE_COLUMNS ";"
+                               "create table dwinfo (id integer primary key, dwmc text, lxr text, phone text);"
+                               "create table torder (id integer primary key, dwid integer, mllx integer, bkdh text, "
+                               "kq text, qdy integer, zdy integer, fs integer, ke real, joindate text);"
+                               "create table rqdzb (cbrq text, week integer, weeknum integer);";
 
 // Counts the waits for a lock and gives up after a few tries, so a test never waits the busy timeout.
 int lockWaits = 0;
@@ -96,7 +101,8 @@ private slots:
             QVERIFY(!db::engineFaultSentence(fault).isEmpty());
     }
 
-    // Empty, foreign, plain, wrongly keyed and incomplete files are refused and stay byte for byte.
+    // Empty, foreign, plain, wrongly keyed and incomplete files (a table or a used column missing) are
+    // refused and stay byte for byte.
     void foreignFilesAreRefusedAndNeverWritten()
     {
         QTemporaryDir dir;
@@ -110,6 +116,7 @@ private slots:
             {"otherkey.mdb", "数据库密码不符,或该文件不是本系统的数据库（file is encrypted or is not a database）"},
             {"fivetables.mdb", "该文件不是本系统的数据库(缺少数据表 torder)"},
             {"other.mdb", "该文件不是本系统的数据库(缺少数据表 bkmllx, post, nopost, dwinfo, torder, rqdzb)"},
+            {"columns.mdb", "该文件不是本系统的数据库(数据表 post 缺少列 bkzl, mllx; 数据表 rqdzb 缺少列 weeknum)"},
         };
         writeBytes(dir.filePath("empty.mdb"), QByteArray());
         writeBytes(dir.filePath("text.mdb"), QByteArray("单位,联系人\r\n青禾机械厂,林秀梅\r\n").repeated(200));
@@ -119,6 +126,11 @@ private slots:
                      "create table bkmllx (id integer); create table post (bkdh text); create table nopost (bkdh text);"
                      "create table dwinfo (id integer); create table rqdzb (cbrq text);");
         makeDatabase(dir.filePath("other.mdb"), "qelmaz", "create table notes (x text); insert into notes values ('a');");
+        makeDatabase(dir.filePath("columns.mdb"), "qelmaz",
+                     (QByteArray(kSixTables) + "drop table post; create table post (bkdh text, bkmc text, kq text, "
+                      "cbrq text, qnj real, dj real, yj real, jj real, bnj real, cn text, issn text, bkfl text, bz text, "
+                      "bkjb text, fbkj text); drop table rqdzb; create table rqdzb (cbrq text, week integer);")
+                         .constData());
         for (const auto &c : cases) {
             const QString path = dir.filePath(QString::fromLatin1(c.name));
             const QByteArray before = bytesOf(path);
@@ -130,7 +142,7 @@ private slots:
         }
     }
 
-    // The six tables are required, no more: a later table (added on first start) does not matter, and
+    // The six tables with the columns the program uses are required, no more: a later table (added on first start) does not matter, and
     // a database made by the program passes.
     void theProgramsDatabasesPass()
     {
@@ -146,6 +158,50 @@ private slots:
         // No file, no engine file: opening says what is wrong.
         QVERIFY(CheckDatabaseFile(ConnectionTextFor(dir.filePath("none.mdb"))).ok);
         QVERIFY(CheckDatabaseFile("Provider=PostgreSQL;Host=desk").ok);
+    }
+
+    // The login's look and the check of a copy to restore judge a database of the program alike: its
+    // tables count whatever the letter case of their names, and a file that opens with the password
+    // but fails the integrity check is damaged.
+    void theLoginAndTheRestoreJudgeAFileAlike_data()
+    {
+        QTest::addColumn<QByteArray>("change");
+        QTest::addColumn<QString>("loginSays");   // empty: accepted
+        QTest::addColumn<QString>("restoreSays"); // empty: accepted
+        QByteArray capitals;
+        for (const QString &table : ProgramTables())
+            capitals += "alter table " + table.toLatin1() + " rename to renamed; alter table renamed rename to "
+                        + table.toUpper().toLatin1() + ";";
+        QTest::newRow("as made") << QByteArray() << QString() << QString();
+        QTest::newRow("tables in capitals") << capitals << QString() << QString();
+        QTest::newRow("tables in capitals, one missing")
+            << capitals + "drop table TORDER;" << "该文件不是本系统的数据库(缺少数据表 torder)" << "备份文件缺少数据表 torder";
+        // Every page opens with the password, but two tables claim one page and another page is lost.
+        QTest::newRow("two tables on one page")
+            << QByteArray("create table later (a text); create table other (b text); insert into later values ('x');"
+                          "pragma writable_schema=on; update sqlite_master set rootpage=(select rootpage from "
+                          "sqlite_master where name='later') where name='other';")
+            << "数据库文件已损坏,请从备份中恢复" << "备份文件已损坏";
+    }
+
+    void theLoginAndTheRestoreJudgeAFileAlike()
+    {
+        QFETCH(QByteArray, change);
+        QFETCH(QString, loginSays);
+        QFETCH(QString, restoreSays);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("bkdata.mdb");
+        QString error;
+        QVERIFY2(bkdata::createDatabase(path, {}, &error), qPrintable(error));
+        if (!change.isEmpty())
+            makeDatabase(path, "qelmaz", change.constData());
+
+        const DatabaseFileCheck login = CheckDatabaseFile(ConnectionTextFor(path));
+        QCOMPARE(login.ok, loginSays.isEmpty());
+        QVERIFY2(login.failure.startsWith(loginSays), qPrintable(login.failure));
+        const QString restore = CheckBackup(path, QStringLiteral("qelmaz"));
+        QCOMPARE(restore.isEmpty(), restoreSays.isEmpty());
+        QVERIFY2(restore.startsWith(restoreSays), qPrintable(restore));
     }
 
     // Flipped bytes in a page: refused as damaged, the backups named, nothing written.

@@ -1,7 +1,9 @@
 // Restoring a safety copy: the rows of before a reset come back, the replaced state is copied first,
 // and a copy that does not open with the program's password, is damaged or lacks a table is refused
-// with nothing changed; the same from a terminal (bkdata --restore); the copy of a day's first login.
+// with nothing changed; the same from a terminal (bkdata --restore); the chosen copy is never pruned and
+// a failed restore leaves the copies as they were; the copy of a day's first login.
 
+#include "ConnectionListener.h"
 #include "TestDatabase.h"
 #include "data/Restore.h"
 #include "data/Udm.h"
@@ -117,15 +119,23 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("这不是数据库\n");
         }
-        // the program's password, one table missing
-        const QString partial = QDir(folder).filePath(QStringLiteral("bkdata-20200101-080003-000-reset.mdb"));
-        QVERIFY(QFile::copy(good.path, partial));
-        {
+        // A copy of the good one, changed by `statements` (the program's password stays).
+        const auto changedCopy = [&](const char *name, const QStringList &statements) {
+            const QString path = QDir(folder).filePath(QString::fromLatin1(name));
+            QFile::copy(good.path, path);
             db::Connection connection;
-            connection.setConnectionString(ConnectionTextFor(partial));
+            connection.setConnectionString(ConnectionTextFor(path));
             connection.open();
-            connection.execute(QStringLiteral("drop table rqdzb"));
-        }
+            for (const QString &statement : statements)
+                connection.execute(statement);
+            return path;
+        };
+        // one table missing; the tables there, a column missing
+        const QString partial = changedCopy("bkdata-20200101-080003-000-reset.mdb", {QStringLiteral("drop table rqdzb")});
+        const QString narrow = changedCopy("bkdata-20200101-080004-000-reset.mdb",
+                                           {QStringLiteral("create table narrow as select id, dwmc, lxr from dwinfo"),
+                                            QStringLiteral("drop table dwinfo"),
+                                            QStringLiteral("alter table narrow rename to dwinfo")});
         QFile::remove(partial + QStringLiteral("-wal"));
         QFile::remove(partial + QStringLiteral("-shm"));
         const int copiesBefore = int(ListBackups(tdb.path()).size());
@@ -137,6 +147,7 @@ private slots:
                        {foreign, QStringLiteral("不能用本系统的密码打开")},
                        {text, QStringLiteral("不能用本系统的密码打开")},
                        {partial, QStringLiteral("备份文件缺少数据表 rqdzb")},
+                       {narrow, QStringLiteral("备份文件的数据表 dwinfo 缺少列 phone")},
                        {QDir(folder).filePath(QStringLiteral("none.mdb")), QStringLiteral("备份文件不存在")},
                        {tdb.path(), QStringLiteral("不能用数据库文件本身恢复")}};
         for (const auto &r : refused) {
@@ -149,6 +160,51 @@ private slots:
         }
         QVERIFY(CheckBackup(good.path, QStringLiteral("qelmaz")).isEmpty());
         QVERIFY(!CheckBackup(good.path, QStringLiteral("wrong")).isEmpty());
+    }
+
+    // The database file itself, reached through a link or a detour of "..", is no copy to restore.
+    void theDatabaseByAnotherPathIsNoCopy_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("link") << QStringLiteral("link");
+        QTest::newRow("..") << QStringLiteral("..");
+    }
+
+    void theDatabaseByAnotherPathIsNoCopy()
+    {
+        QFETCH(QString, how);
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY(tdb.ok());
+        QVERIFY(ExecSql(QStringLiteral("insert into dwinfo (dwmc) values ('之后的单位')")));
+        const QStringList now = state();
+        const QDir folder(tdb.folder());
+        QString other;
+        if (how == QLatin1String("link")) {
+            other = folder.filePath(QStringLiteral("link.mdb"));
+            QVERIFY(QFile::link(tdb.path(), other));
+        } else {
+            QVERIFY(folder.mkdir(QStringLiteral("sub")));
+            other = folder.filePath(QStringLiteral("sub/../") + QFileInfo(tdb.path()).fileName());
+        }
+        const RestoreResult result = RestoreBackup(dm->ADOConnection, other);
+        QVERIFY(!result.restored);
+        QCOMPARE(result.error, QStringLiteral("不能用数据库文件本身恢复"));
+        QVERIFY(ListBackups(tdb.path()).isEmpty());
+        QCOMPARE(state(), now);
+    }
+
+    // A day's copy is the copy of its first login: copies written that day for other reasons do not
+    // stand for it.
+    void copiesOfOtherReasonsAreNoDailyCopy()
+    {
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY(tdb.ok());
+        QVERIFY(WriteBackup(BackupReason::ClearOrders).written());
+        const QList<BackupEntry> before = ListBackups(tdb.path());
+        QCOMPARE(before.size(), 1);
+        const BackupResult daily = WriteDailyBackup(dm->ADOConnection, before.constFirst().time.date());
+        QVERIFY2(daily.written(), qPrintable(daily.error));
+        QCOMPARE(ListBackups(tdb.path()).size(), 2);
     }
 
     // bkdata --restore BACKUP [FILE]: the same checks and the same copy of the replaced state.
@@ -188,6 +244,100 @@ private slots:
         run = bkdata({QStringLiteral("--restore"), reset.path, lost});
         QCOMPARE(run.code, 0);
         QCOMPARE(RowsInFile(lost, QStringLiteral("dwinfo")), RowsInFile(reset.path, QStringLiteral("dwinfo")));
+    }
+
+    // Restoring the oldest of 30 copies: the copy of the replaced state does not push out the one chosen.
+    void theOldestOfThirtyCopiesIsRestoredAndStays()
+    {
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY(tdb.ok());
+        const QStringList first = state();
+        QVERIFY(WriteBackup(BackupReason::ClearOrders).written());
+        QVERIFY(ExecSql(QStringLiteral("insert into dwinfo (dwmc) values ('后来的单位')")));
+        for (int i = 1; i < kKeptBackups; ++i)
+            QVERIFY(WriteBackup(BackupReason::ClearOrders).written());
+        const QList<BackupEntry> copies = ListBackups(tdb.path());
+        QCOMPARE(copies.size(), kKeptBackups);
+
+        const QString oldest = copies.last().path;
+        const RestoreResult result = RestoreBackup(dm->ADOConnection, oldest);
+        QVERIFY2(result.restored && result.error.isEmpty(), qPrintable(result.error));
+        QCOMPARE(state(), first);
+        QVERIFY(QFile::exists(oldest));
+        QCOMPARE(ListBackups(tdb.path()).first().path, result.safetyCopy);
+        QVERIFY(RestoreBackup(dm->ADOConnection, oldest).restored); // and it can be restored again
+    }
+
+    // A restore that fails leaves no copy behind and removes none: forty of them leave the copies of
+    // the days before as they were.
+    void failedRestoresLeaveTheCopiesAsTheyWere()
+    {
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY(tdb.ok());
+        const BackupResult good = WriteBackup(BackupReason::ClearOrders);
+        QVERIFY(good.written());
+        const QString folder = BackupFolder(tdb.path());
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int i = 1; i <= 40; ++i) { // this morning's copies and one of each day before
+            const QDateTime time = i <= 30 ? now.addSecs(-i) : now.addDays(30 - i);
+            QVERIFY(QFile::copy(good.path, QDir(folder).filePath(BackupFileName(time, BackupReason::SystemReset))));
+        }
+        QStringList before;
+        for (const BackupEntry &entry : ListBackups(tdb.path()))
+            before << entry.path;
+        const QStringList current = state();
+
+        // The connection is in the middle of reading: the database's pages cannot be replaced now.
+        dm->ADOConnection.execute(QStringLiteral("begin"));
+        QCOMPARE(rows(QStringLiteral("dwinfo")), 3);
+        for (int attempt = 0; attempt < 40; ++attempt) {
+            const RestoreResult result = RestoreBackup(dm->ADOConnection, good.path);
+            QVERIFY(!result.restored);
+            QVERIFY2(result.error.startsWith(QStringLiteral("数据恢复失败,数据未改变->")), qPrintable(result.error));
+            QVERIFY(result.safetyCopy.isEmpty());
+        }
+        dm->ADOConnection.execute(QStringLiteral("commit"));
+        QStringList after;
+        for (const BackupEntry &entry : ListBackups(tdb.path()))
+            after << entry.path;
+        QCOMPARE(after, before);
+        QCOMPARE(state(), current);
+    }
+
+    // A copy whose last transactions are still in its write-ahead log (-wal beside it) is restored
+    // whole, into a new file and over a database; a target path full of connection keys is only a path.
+    void aCopyWithTransactionsInItsLogIsRestoredWhole()
+    {
+        TestDatabase tdb(/*demo=*/true);
+        QVERIFY(tdb.ok());
+        dm->ADOConnection.close();
+        ConnectionListener listener;
+        QVERIFY(listener.ok());
+        const QDir folder(tdb.folder());
+        const QString live = folder.filePath(QStringLiteral("live.mdb"));
+        const QString copy = folder.filePath(QStringLiteral("copy.mdb"));
+        QVERIFY(QFile::copy(tdb.path(), live));
+        {
+            db::Connection writer;
+            writer.setConnectionString(ConnectionTextFor(live));
+            writer.open();
+            for (int i = 0; i < 5; ++i)
+                writer.execute(QStringLiteral("insert into dwinfo (dwmc) values ('日志中的单位%1')").arg(i));
+            // what a file copy of the database and its log while a desk works holds
+            QVERIFY(QFileInfo(live + QStringLiteral("-wal")).size() > 0);
+            QVERIFY(QFile::copy(live, copy));
+            QVERIFY(QFile::copy(live + QStringLiteral("-wal"), copy + QStringLiteral("-wal")));
+        }
+        const QString keys = QStringLiteral("x;Provider=PostgreSQL;Host=127.0.0.1;Port=%1;Database=stolen;"
+                                            "User ID=thief;SSL Mode=disable")
+                                 .arg(listener.port());
+        for (const QString &target : {folder.filePath(QStringLiteral("new/bkdata.mdb")), tdb.path(),
+                                      folder.filePath(keys), folder.filePath(keys)}) {
+            const Run run = bkdata({QStringLiteral("--restore"), copy, target});
+            QVERIFY2(run.code == 0, qPrintable(run.err));
+            QCOMPARE(RowsInFile(target, QStringLiteral("dwinfo")), 8);
+        }
+        QCOMPARE(listener.connections(), 0);
     }
 
     void theFirstLoginOfADayLeavesOneCopy()

@@ -8,6 +8,7 @@
 #include "calendar/DateTable.h"
 #include "calendar/IrregularIssues.h"
 #include "catalogue/IrregularIssueWindow.h"
+#include "catalogue/SearchData.h"
 #include "data/Backup.h"
 #include "data/Udm.h"
 #include "main/CatalogueQueries.h"
@@ -417,6 +418,76 @@ private slots:
         QCOMPARE(TestHooks::messageCount(), afterTab);
     }
 
+    // 报刊名称 by pinyin or initials, the 刊号/ISSN field, type-ahead and quick locate by initials.
+    void clerksTyping()
+    {
+        addPostal("3-1", "人民日报", "日报", "报纸");
+        addPostal("3-2", "银行家", "月刊", "杂志");
+        QVERIFY(ExecSql("update post set cn='CN11-0065', issn='0254-5152' where bkdh='3-1'"));
+        QVERIFY2(RefreshSearchData(true), qPrintable(GP.LastError)); // as the login does
+        TbkMainFrm *w = start();
+        QApplication::setActiveWindow(w);
+        QCOMPARE(w->dhmcBox->itemText(2), QString("刊号/ISSN"));
+
+        chooseField(w, 1);
+        w->Edit1->setText("GRRB");
+        w->cxBtnClick();
+        QCOMPARE(codesShown(w->brow), QStringList({"1-9"}));
+        w->Edit1->setText("yinhang");
+        w->cxBtnClick();
+        QCOMPARE(codesShown(w->brow), QStringList({"3-2"}));
+
+        // Type-ahead: the grid narrows after a pause, silently also to nothing; Enter still searches.
+        TestHooks::clear();
+        w->Edit1->clear();
+        w->Edit1->setFocus();
+        QTest::keyClicks(w->Edit1, "gr");
+        QCOMPARE(w->TypeAheadTimer->interval(), 150);
+        QTRY_COMPARE(codesShown(w->brow), QStringList({"1-2", "1-9", "10-1"}));
+        QTest::keyClicks(w->Edit1, "rb");
+        QTRY_COMPARE(codesShown(w->brow), QStringList({"1-9"}));
+        QTest::keyClicks(w->Edit1, "x");
+        QTRY_COMPARE(w->brow->model()->rowCount(), 0);
+        QTest::qWait(w->TypeAheadTimer->interval() + 50);
+        QCOMPARE(TestHooks::messageCount(), 0);
+        QTest::keyClick(w->Edit1, Qt::Key_Return);
+        QCOMPARE(TestHooks::lastMessage().text, QString("未搜索到相关信息..."));
+        QVERIFY(!w->TypeAheadTimer->isActive());
+        QTest::keyClick(w->Edit1, Qt::Key_Backspace);
+        QTRY_COMPARE(codesShown(w->brow), QStringList({"1-9"}));
+        // Emptied, it shows every title again.
+        w->Edit1->selectAll();
+        QTest::keyClick(w->Edit1, Qt::Key_Delete);
+        QTRY_COMPARE(w->brow->model()->rowCount(), 7);
+        QCOMPARE(TestHooks::messageCount(), 1);
+
+        // Quick locate by initials: whole, or the beginning with 模糊查询.
+        w->Edit1->setText("rmrb");
+        w->CheckBox1->setChecked(false);
+        w->locaBtnClick();
+        QCOMPARE(w->ADO.fieldText("bkdh"), QString("3-1"));
+        w->Edit1->setText("yh");
+        w->locaBtnClick();
+        QCOMPARE(TestHooks::lastMessage().text, QString("未发现符合条件的记录..."));
+        w->CheckBox1->setChecked(true);
+        w->locaBtnClick();
+        QCOMPARE(w->ADO.fieldText("bkdh"), QString("3-2"));
+
+        // 刊号/ISSN: exact, blanks, hyphens and case aside; no type-ahead, no 模糊查询.
+        chooseField(w, 2);
+        QVERIFY(!w->CheckBox1->isChecked() && !w->CheckBox1->isEnabled());
+        w->Edit1->setText("cn 11-0065");
+        w->cxBtnClick();
+        QCOMPARE(codesShown(w->brow), QStringList({"3-1"}));
+        QTest::keyClicks(w->Edit1, "1");
+        QTest::qWait(w->TypeAheadTimer->interval() + 50);
+        QCOMPARE(codesShown(w->brow), QStringList({"3-1"}));
+        w->Edit1->setText("02545152");
+        w->FTabChange(); // every title loaded again
+        w->locaBtnClick();
+        QCOMPARE(w->ADO.fieldText("bkdh"), QString("3-1"));
+    }
+
     void evenRowsAreStriped()
     {
         addUnit("青禾机械厂", "林秀梅", "0731-84412306");
@@ -479,9 +550,11 @@ private slots:
         QVERIFY(ExecSql("drop table tkhkb"));
         GP.WorkYear = 2010;
         TbkMainFrm *w = start(2);
+        QVERIFY(w->StatusPanel->text().endsWith("/5"));
         w->loadBtn->click();
         QCOMPARE(w->dwbox->count(), 0);
         QCOMPARE(CountRows("select * from post"), 0);
+        QCOMPARE(w->StatusPanel->text(), QString("  邮发报刊目录  0/0"));
 
         // cancelled at the question: nothing happens
         TestHooks::queueForm([](QDialog *form) {
@@ -578,6 +651,15 @@ private slots:
         w->RegisterBtn->click();
         QCOMPARE(TestHooks::lastMessage().text, QString("当前目录中没有可登记的报刊..."));
         QCOMPARE(TestHooks::forms().size(), 0);
+
+        // 系统初始 empties the register with the catalogues (the copy it writes first holds it).
+        w = start(2);
+        w->FTab->setTabIndex(2);
+        QCOMPARE(w->registeredCodes(), QSet<QString>({"5-12", "5-2"}));
+        w->loadBtn->click();
+        QCOMPARE(CountRows("select * from tkhkb"), 0);
+        QVERIFY(w->registeredCodes().isEmpty());
+        QCOMPARE(w->StatusPanel->text(), QString("  人大资料报刊目录  0/0"));
     }
 
     void closeStepReleasesUnitsAndQueries()

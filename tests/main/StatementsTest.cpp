@@ -41,7 +41,7 @@ private slots:
                  QString("select torder.*,a.bkmc,a.qnj from  torder left join (select bkdh,bkmc,qnj from post "
                          "group by bkdh,bkmc,qnj) as a on torder.bkdh=a.bkdh where dwid=7 and torder.mllx=0 "
                          "order by joindate"));
-        QVERIFY(OrdersStatement(2, 12).contains("from nopost group by"));
+        QVERIFY(OrdersStatement(2, 12).contains("from nopost where mllx=2 group by"));
         QVERIFY(OrdersStatement(2, 12).contains("where dwid=12 and torder.mllx=2 "));
     }
 
@@ -51,6 +51,12 @@ private slots:
         QCOMPARE(MainWindowGeometry(QRect(0, 0, 1366, 768), QRect(0, 0, 1366, 728)), QRect(0, 0, 1366, 731));
         // A task bar at the top: the window still starts in the corner.
         QCOMPARE(MainWindowGeometry(QRect(0, 0, 1024, 768), QRect(0, 30, 1024, 738)), QRect(0, 0, 1024, 741));
+        // Framed by a window manager (title bar 24, borders 1): the frame stays within the work area.
+        const QMargins frame(1, 24, 1, 1);
+        QCOMPARE(ClientAreaWithinWorkArea(QRect(0, 0, 1366, 731), frame, QRect(0, 0, 1366, 728)),
+                 QRect(1, 24, 1364, 703));
+        QCOMPARE(ClientAreaWithinWorkArea(QRect(0, 0, 1024, 741), frame, QRect(0, 30, 1024, 738)),
+                 QRect(1, 54, 1022, 686));
         QCOMPARE(CatalogueStatusText("邮发报刊目录", 12, 3456), QString("  邮发报刊目录  12/3456"));
         QCOMPARE(DesignTimeTabs().size(), 4);
         QCOMPARE(CatalogueTypesStatement, QString("select * from bkmllx  order by id"));

@@ -8,8 +8,11 @@
 #include "calendar/DateTable.h"
 #include "calendar/IssueCount.h"
 #include "data/Udm.h"
+#include "db/Connection.h"
 #include "main/UbkMainFrm.h"
 #include "orders/IntegerEdit.h"
+#include "orders/OrderCorrection.h"
+#include "orders/OrderLineRules.h"
 #include "orders/OrderLineStatements.h"
 #include "orders/UdybkFrm.h"
 #include "platform/TestHooks.h"
@@ -47,6 +50,15 @@ QWidget *focused()
 bool inside(const QWidget *panel)
 {
     return focused() && panel->isAncestorOf(focused());
+}
+
+// Another desk: a connection of its own to the test database.
+std::unique_ptr<db::Connection> otherDesk()
+{
+    auto desk = std::make_unique<db::Connection>();
+    desk->setConnectionString(GP.ConnectionText);
+    desk->open();
+    return desk;
 }
 
 } // namespace
@@ -291,7 +303,7 @@ private slots:
             QCOMPARE(TestHooks::tones().size(), 1);
             QCOMPARE(TestHooks::tones().first().frequencyHz, 1200);
             QVERIFY(inside(d->Pansel));
-            QCOMPARE(d->ke->Value(), 72.0);
+            QVERIFY(d->amountEmpty()); // reversed months have no price
 
             // Clicking into the copies beeps again; 确定 does nothing.
             QTest::mouseClick(d->fs, Qt::LeftButton);
@@ -444,6 +456,97 @@ private slots:
         QCOMPARE(valueOf("select count(*) from torder"), QString("0"));
     }
 
+    // The amount box holds a price or nothing: never the amount of a term, months or copies no longer
+    // shown. The month notice goes once the months are right again.
+    void noAmountWithoutAPrice()
+    {
+        chooseTitle(0, "4-3"); // 园艺月刊: 6.00 a month
+        run(0, [&](TdybkFrm *d) {
+            QCOMPARE(d->ke->text(), QString("72.00"));
+            pickItem(d->termBox, "月"); // the months are emptied
+            QVERIFY(d->amountEmpty());
+            typeInto(d->qdy, "2");
+            typeInto(d->zdy, "5");
+            QCOMPARE(d->ke->text(), QString("24.00"));
+            const QList<QPair<QString, QString>> wrong{{"0", "5"}, {"5", "2"}, {"2", ""}, {"2", "13"}, {"2", "x"}};
+            for (const auto &[start, end] : wrong) {
+                typeInto(d->qdy, start);
+                typeInto(d->zdy, end);
+                QVERIFY2(d->amountEmpty(), qPrintable(start + ".." + end + " " + d->ke->text()));
+                typeInto(d->qdy, "2");
+                typeInto(d->zdy, "5");
+                QCOMPARE(d->ke->text(), QString("24.00"));
+            }
+            typeInto(d->zdy, "1");
+            pressTab();
+            QCOMPARE(d->lbMsg->text(), QString("起、止月份输入错误..."));
+            QVERIFY(d->amountEmpty());
+            typeInto(d->zdy, "3");
+            QCOMPARE(d->lbMsg->text(), QString("非全年订阅,款额计算未考虑【停刊、休刊、合刊】情况,实际款额以邮局为准"));
+            QCOMPARE(d->ke->text(), QString("12.00"));
+            // A term dropped by the Delete key leaves no amount either.
+            focusOn(d->termBox);
+            d->termBox->lineEdit()->selectAll();
+            QTest::keyClick(d->termBox, Qt::Key_Delete);
+            QCOMPARE(PickedIndex(d->termBox), -1);
+            QVERIFY(d->amountEmpty());
+            QVERIFY(d->lbMsg->text().isEmpty());
+        });
+    }
+
+    // The term is only ever picked: characters typed into its box go nowhere and change nothing.
+    void typedCharactersStayOutOfTheTermBox()
+    {
+        chooseTitle(0, "4-3");
+        run(0, [&](TdybkFrm *d) {
+            pickItem(d->termBox, "上半年");
+            focusOn(d->termBox);
+            QTest::keyClicks(focused(), "5a");
+            typeText(focused(), "季");
+            QTest::keyClicks(d->termBox, "5");
+            QTest::keyClick(d->termBox, Qt::Key_Backspace);
+            QCOMPARE(d->termBox->currentText(), QString("上半年"));
+            QCOMPARE(d->termBox->lineEdit()->text(), QString("上半年"));
+            QCOMPARE(d->qdy->text(), QString("1"));
+            QCOMPARE(d->zdy->text(), QString("6"));
+            QCOMPARE(d->ke->text(), QString("36.00"));
+            pressTab();
+            QVERIFY(d->confirmed());
+        });
+    }
+
+    // The first and last month of the year and a single month are orders; one copy and 99,999 copies too.
+    void monthsAndCopiesAtTheirBounds()
+    {
+        const QList<QPair<int, int>> months{{1, 1}, {12, 12}, {1, 12}, {5, 5}};
+        for (const auto &[start, end] : months)
+            QVERIFY2(MonthsValid(start, end), qPrintable(QString("%1..%2").arg(start).arg(end)));
+        const QList<QPair<int, int>> wrong{{0, 1}, {12, 13}, {6, 5}, {13, 13}, {0, 0}};
+        for (const auto &[start, end] : wrong)
+            QVERIFY2(!MonthsValid(start, end), qPrintable(QString("%1..%2").arg(start).arg(end)));
+        QVERIFY(!MonthsValid(std::nullopt, 5) && !MonthsValid(5, std::nullopt));
+        for (int copies : {1, MaxCopies})
+            QVERIFY(CopiesValid(copies));
+        for (int copies : {0, -1, MaxCopies + 1})
+            QVERIFY(!CopiesValid(copies));
+        QVERIFY(!CopiesValid(std::nullopt));
+
+        // A single month typed in the dialog is priced and written.
+        chooseTitle(0, "4-3"); // 园艺月刊: 6.00 a month
+        run(0, [&](TdybkFrm *d) {
+            pickItem(d->termBox, "月");
+            typeInto(d->qdy, "12");
+            typeInto(d->zdy, "12");
+            pressTab();
+            QVERIFY(d->confirmed());
+            QCOMPARE(d->ke->text(), QString("6.00"));
+            StatementLog log;
+            d->qrBtn->click();
+            QCOMPARE(log.writes(), QStringList{QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) "
+                                                       "values(%1,0,'4-3','月刊',12,12,1,6)").arg(m_unit)});
+        });
+    }
+
     // Copies must be a whole number from 1 to 99,999; whatever else is typed stays visible as typed,
     // has no amount and is refused by 确定 with nothing written.
     void copiesOutsideTheRangeAreRefused()
@@ -538,7 +641,8 @@ private slots:
         QCOMPARE(m_main->ddado.recordCount(), 2);
     }
 
-    void anIssueCountFailureKeepsTheAmount()
+    // A failed issue count leaves no amount: the box is empty beside the failure, and 确定 refuses.
+    void anIssueCountFailureLeavesNoAmount()
     {
         QCOMPARE(CountIssues("月刊", "每月出版", 1, 6), -1);
         QVERIFY(ExecSql("insert into post (bkdh,bkmc,kq,cbrq,qnj,dj) values ('9-1','坏日期月刊','月刊','每月出版',50,4)"));
@@ -550,9 +654,9 @@ private slots:
             leaveTermPanel(d);
             QCOMPARE(d->lbMsg->text(), GP.LastError);
             QVERIFY(d->lbMsg->text().startsWith("出版日期错"));
-            QCOMPARE(d->ke->Value(), 50.0);
+            QVERIFY(d->amountEmpty());
             QVERIFY(d->confirmed());
-            // The amount shown is no price of 上半年: 确定 refuses with the failure and writes nothing.
+            // There is no price of 上半年: 确定 refuses with the failure and writes nothing.
             StatementLog log;
             const QString failure = d->lbMsg->text();
             d->qrBtn->click();
@@ -563,9 +667,11 @@ private slots:
             d->qrBtn->click();
             QCOMPARE(TestHooks::lastMessage().text, failure);
             QVERIFY(log.writes().isEmpty());
-            // Back to 全年, which needs no count: saved at the yearly price.
+            QVERIFY(d->amountEmpty());
+            // Back to 全年, which needs no count: saved at the yearly price, the failure gone.
             pickItem(d->termBox, "全年");
             QCOMPARE(d->ke->Value(), 150.0);
+            QVERIFY(d->lbMsg->text().isEmpty());
             leaveTermPanel(d);
             d->qrBtn->click();
             QCOMPARE(log.writes().size(), 1);
@@ -604,7 +710,8 @@ private slots:
             typeInto(d->fs, "3");
             d->qrBtn->click();
         });
-        QCOMPARE(log.writes(), QStringList{"update torder set fs=3,ke=54 where id=" + id});
+        // Written only while the line is still as read.
+        QCOMPARE(log.writes(), QStringList{"update torder set fs=3,ke=54 where id=" + id + " and qdy=4 and zdy=6 and fs=1 and ke=18"});
         QCOMPARE(TestHooks::lastMessage().text, QString("修改记录成功！"));
         QCOMPARE(m_main->ddado.fieldText("fs"), QString("3"));
 
@@ -623,7 +730,8 @@ private slots:
             QCOMPARE(d->ke->Value(), 40.0);
             d->qrBtn->click();
         });
-        QCOMPARE(log.writes(), QStringList{"update torder set qdy=2,zdy=6,ke=40 where id=" + second});
+        QCOMPARE(log.writes(), QStringList{"update torder set qdy=2,zdy=6,ke=40 where id=" + second
+                                           + " and qdy=2 and zdy=5 and fs=1 and ke=32"});
     }
 
     void correctingARangeTheTitleDoesNotOffer()
@@ -653,6 +761,151 @@ private slots:
         });
         QCOMPARE(log.writes().size(), 1);
         QVERIFY(log.writes().first().startsWith("update torder set qdy=1,zdy=12 where id="));
+    }
+
+    // The guard of a correction names the values read, every digit of the amount included, so that
+    // the line read back from either engine still matches it.
+    void aCorrectionNamesTheValuesRead()
+    {
+        StoredOrderLine read{9, "4", "6", "3", 144.0};
+        QCOMPARE(OrderLineUnchangedCondition(read), QString(" and qdy=4 and zdy=6 and fs=3 and ke=144"));
+        QCOMPARE(OrderCorrectionSql(read, ",fs=5,ke=240"),
+                 QString("update torder set fs=5,ke=240 where id=9 and qdy=4 and zdy=6 and fs=3 and ke=144"));
+        QCOMPARE(OrderLineUnchangedCondition({9, "", " 2 ", "1", std::nullopt}),
+                 QString(" and qdy is null and zdy=2 and fs=1 and ke is null"));
+        const double amounts[] = {1.0 / 3, 0.1 + 0.2, 82 * 1.20, 4.875, 7199928, 1e-7};
+        for (const double amount : amounts) {
+            QVERIFY(ExecSql(QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) values(%1,0,'4-3','月刊',2,5,1,%2)")
+                                .arg(m_unit)
+                                .arg(QString::number(amount, 'g', 17))));
+            QVERIFY(m_main->LoadOrders() > 0);
+            const std::optional<StoredOrderLine> line = OrderLineFromRow(m_main->ddado);
+            QVERIFY(line);
+            std::optional<StoredOrderLine> now;
+            QCOMPARE(WriteOrderCorrection(*line, ",fs=2", &now), CorrectionResult::Written);
+            QCOMPARE(valueOf("select fs from torder where id=" + QString::number(line->id)), QString("2"));
+        }
+    }
+
+    // Two desks correct one line (4-2: 1 to 6 months, 3 copies, 144): desk A makes it 5 copies, desk B,
+    // whose dialog read the line before, makes it 全年. B's change is not merged into A's: B is told and
+    // sees the line as it now is, and only what B then saves is stored. A correction from a read that
+    // is no longer true changes no row.
+    void twoDesksCorrectOneLine()
+    {
+        storeLine("4-2", 1, 6, 3, 144);
+        const qint64 id = m_main->ddado.fieldInt("id");
+        const std::optional<StoredOrderLine> readByA = OrderLineFromRow(m_main->ddado);
+        const std::unique_ptr<db::Connection> deskA = otherDesk();
+        StatementLog log;
+        run(1, [&](TdybkFrm *d) {
+            QCOMPARE(d->termBox->currentText(), QString("上半年"));
+            QCOMPARE(deskA->execute(OrderCorrectionSql(*readByA, ",fs=5,ke=240")), qint64(1));
+            pickItem(d->termBox, "全年");
+            leaveTermPanel(d);
+            QCOMPARE(d->ke->text(), QString("288.00"));
+            TestHooks::clear();
+            d->qrBtn->click();
+            QCOMPARE(TestHooks::messageCount(), 1);
+            QCOMPARE(TestHooks::lastMessage().text, QString("该记录已在其他终端修改,现显示其当前内容,请核对后重新修改..."));
+            QCOMPARE(TestHooks::lastMessage().caption, QString("提示信息"));
+            QVERIFY(d->isVisible());
+            QCOMPARE(d->termBox->currentText(), QString("上半年"));
+            QCOMPARE(d->fs->text(), QString("5"));
+            QCOMPARE(d->ke->text(), QString("240.00"));
+            QVERIFY(!d->confirmed());
+            // The order grid behind shows the line as it now is.
+            QCOMPARE(m_main->ddado.fieldText("fs"), QString("5"));
+            QCOMPARE(rowsOf(QString("select qdy,zdy,fs,ke from torder where id=%1").arg(id)), QStringList{"1|6|5|240"});
+            // The clerk picks 全年 again: the whole year for the five copies.
+            pickItem(d->termBox, "全年");
+            leaveTermPanel(d);
+            QCOMPARE(d->ke->text(), QString("480.00"));
+            d->qrBtn->click();
+            QCOMPARE(TestHooks::lastMessage().text, QString("修改记录成功！"));
+            QVERIFY(!d->isVisible());
+        });
+        QCOMPARE(log.writes().size(), 2); // the update that found the line changed, the one saved
+        QCOMPARE(rowsOf(QString("select qdy,zdy,fs,ke from torder where id=%1").arg(id)), QStringList{"1|12|5|480"});
+        // Desk A corrects again from its first read: no row changes, and that is no success.
+        QCOMPARE(deskA->execute(OrderCorrectionSql(*readByA, ",fs=7,ke=336")), qint64(0));
+        std::optional<StoredOrderLine> now;
+        QCOMPARE(WriteOrderCorrection(*readByA, ",fs=7,ke=336", &now), CorrectionResult::Changed);
+        QVERIFY(now);
+        QCOMPARE(now->fs, QString("5"));
+        QCOMPARE(rowsOf(QString("select qdy,zdy,fs,ke from torder where id=%1").arg(id)), QStringList{"1|12|5|480"});
+    }
+
+    // A line that another desk deleted while its correction was open is not "corrected": the clerk is
+    // told, nothing is written and the grid no longer shows it.
+    void correctingALineDeletedAtAnotherDesk()
+    {
+        storeLine("4-3", 4, 6, 1, 18);
+        const qint64 id = m_main->ddado.fieldInt("id");
+        const std::unique_ptr<db::Connection> deskA = otherDesk();
+        StatementLog log;
+        run(1, [&](TdybkFrm *d) {
+            QCOMPARE(deskA->execute(QString("delete from torder where id=%1").arg(id)), qint64(1));
+            leaveTermPanel(d);
+            typeInto(d->fs, "3");
+            TestHooks::clear();
+            d->qrBtn->click();
+            QCOMPARE(TestHooks::messageCount(), 1);
+            QCOMPARE(TestHooks::lastMessage().text, QString("该记录已在其他终端删除,无法修改..."));
+            QVERIFY(!d->isVisible());
+        });
+        QCOMPARE(valueOf("select count(*) from torder"), QString("0"));
+        QVERIFY(!m_main->ddado.active() || m_main->ddado.isEmpty());
+        QCOMPARE(deskA->execute(QString("update torder set fs=3 where id=%1").arg(id)), qint64(0));
+    }
+
+    // Another desk re-imports the catalogue with new prices after this desk loaded it: the dialog
+    // prices from the row as the database holds it when it opens, reads it again at 确定, and shows a
+    // changed price with the amount priced anew before anything is stored.
+    void pricesFromTheCatalogueAsItIsNow()
+    {
+        chooseTitle(0, "4-3"); // loaded at 72.00 a year, 18.00 a quarter
+        const std::unique_ptr<db::Connection> deskA = otherDesk();
+        QCOMPARE(deskA->execute("update post set qnj=84,jj=21 where bkdh='4-3'"), qint64(1));
+        QCOMPARE(m_main->ADO.fieldFloat("qnj"), 72.0);
+        StatementLog log;
+        run(0, [&](TdybkFrm *d) {
+            QCOMPARE(d->PQnj->Caption(), QString("84.00"));
+            QCOMPARE(d->Pjj->Caption(), QString("21.00"));
+            QCOMPARE(d->ke->text(), QString("84.00"));
+            QCOMPARE(d->lbMsg->text(), QString("该报刊的价格已在目录中变更,款额按目录现有价格计算..."));
+            pickItem(d->termBox, "一季度");
+            QCOMPARE(d->ke->text(), QString("21.00"));
+            leaveTermPanel(d);
+            typeInto(d->fs, "2");
+            QCOMPARE(d->ke->text(), QString("42.00"));
+            // Imported again while the dialog is open.
+            QCOMPARE(deskA->execute("update post set qnj=96,jj=24 where bkdh='4-3'"), qint64(1));
+            TestHooks::clear();
+            d->qrBtn->click();
+            QCOMPARE(TestHooks::messageCount(), 1);
+            QCOMPARE(TestHooks::lastMessage().text, QString("该报刊的价格已在目录中变更,款额已按新价格重新计算,请核对后再确定..."));
+            QVERIFY(log.writes().isEmpty());
+            QCOMPARE(d->Pjj->Caption(), QString("24.00"));
+            QCOMPARE(d->ke->text(), QString("48.00"));
+            QVERIFY(d->isVisible());
+            d->qrBtn->click();
+            QCOMPARE(TestHooks::lastMessage().text, QString("新增记录成功！"));
+        });
+        QCOMPARE(log.writes(), QStringList{QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) "
+                                                   "values(%1,0,'4-3','月刊',1,3,2,48)").arg(m_unit)});
+        // A title the catalogue no longer has gets no line.
+        chooseTitle(0, "4-2");
+        run(0, [&](TdybkFrm *d) {
+            QCOMPARE(deskA->execute("delete from post where bkdh='4-2'"), qint64(1));
+            pressTab();
+            log.clear();
+            TestHooks::clear();
+            d->qrBtn->click();
+            QCOMPARE(TestHooks::lastMessage().text, QString("当前目录中未发现该报刊名称,请重新載入全目录..."));
+            QVERIFY(log.writes().isEmpty());
+            QVERIFY(d->isVisible());
+        });
     }
 };
 

@@ -34,6 +34,8 @@ namespace {
 const QString NoticeWithout =
     QStringLiteral("非全年订阅,款额计算未考虑【停刊、休刊、合刊】情况,实际款额以邮局为准");
 const QString NoticeWith = QStringLiteral("非全年订阅,款额已按【停刊、休刊、合刊】登记计算,实际款额以邮局为准");
+const QString WholeYearNotice =
+    QStringLiteral("全年订阅,款额按年价计算,出版期数已按【停刊、休刊、合刊】登记计算,实际款额以邮局为准");
 
 QStringList listed(const IssuePreviewLink *link)
 {
@@ -98,6 +100,8 @@ private slots:
         run("1-1", [&](TdybkFrm *d) {
             IssuePreviewLink *link = previewOf(d);
             QCOMPARE(link->text(), QString("共357期")); // 全年: 365 less 7 days of break, one merged day
+            // The yearly price stands beside a count the register shortened: the notice says so.
+            QCOMPARE(d->lbMsg->text(), WholeYearNotice);
             chooseTerm(d, "一季度");
             QCOMPARE(d->lbMsg->text(), NoticeWith);
             QCOMPARE(link->text(), QString("共82期")); // 90 - 7 - 1
@@ -113,12 +117,24 @@ private slots:
             link->listPopup()->hide();
             chooseTerm(d, "二季度");
             QCOMPARE(link->text(), QString("共91期"));
+            chooseTerm(d, "全年");
+            QCOMPARE(d->lbMsg->text(), WholeYearNotice);
+        });
+        // Corrected, a whole-year line shows the notice too.
+        QVERIFY(ExecSql(QString("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) values(%1,0,'1-1','日报',1,12,1,438)")
+                            .arg(m_main->SelectedUnit()->id)));
+        QVERIFY(m_main->LoadOrders() > 0);
+        QVERIFY(m_main->ddado.locate("bkdh", "1-1"));
+        driveSubscription(m_main->xgDDBtn, [&](TdybkFrm *d) {
+            QCOMPARE(d->termBox->currentText(), QString("全年"));
+            QCOMPARE(d->lbMsg->text(), WholeYearNotice);
         });
     }
 
     void titleWithoutEntriesKeepsTheNotice()
     {
         run("1-2", [&](TdybkFrm *d) {
+            QVERIFY(d->lbMsg->text().isEmpty()); // 全年 without entries: nothing to say
             chooseTerm(d, "上半年");
             QCOMPARE(d->lbMsg->text(), NoticeWithout);
             QCOMPARE(previewOf(d)->text(), QString("共181期"));

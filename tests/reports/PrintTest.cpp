@@ -1,5 +1,6 @@
 // Printed lists: a unit's 120 order lines written as PDF (page count, column titles and page numbers on
-// every page, the unit, every code and the total in the text pdftotext extracts), the summary printed
+// every page, the unit, every code, title and the total in the text pdftotext extracts, with the very
+// characters printed: no radical for 小 人 日 月 止 目 页 青, no digit lost after a letter), the summary printed
 // the same way, and the print preview opened for a unit with and without lines.
 
 #include "ReportsTestSupport.h"
@@ -24,6 +25,13 @@ using platform::TestHooks;
 
 namespace {
 
+QString titleName(int line)
+{
+    static const QStringList names = {QStringLiteral("读书周报"), QStringLiteral("小人书月刊"),
+                                      QStringLiteral("日月止目页"), QStringLiteral("CT 2周刊")};
+    return QStringLiteral("%1第%2号").arg(names.at(line % names.size())).arg(line);
+}
+
 // The words of a text as pdftotext lays it out.
 QSet<QString> words(const QString &text)
 {
@@ -46,7 +54,7 @@ class PrintTest : public QObject {
         c.catalogueType = 0;
         c.typeCaption = QStringLiteral("邮发报刊目录");
         c.unitId = unit;
-        c.unitName = QStringLiteral("青禾机械厂");
+        c.unitName = QStringLiteral("青禾小人日月止目页厂");
         c.contact = QStringLiteral("林秀梅");
         c.phone = QStringLiteral("0731-84412306");
         c.workYear = 2010;
@@ -59,13 +67,12 @@ private slots:
     {
         m_db.reset(new TestDatabase(false, 2010));
         QVERIFY(m_db->ok());
-        m_unit = AddUnit(QStringLiteral("青禾机械厂"), QStringLiteral("林秀梅"), QStringLiteral("0731-84412306"));
+        m_unit = AddUnit(QStringLiteral("青禾小人日月止目页厂"), QStringLiteral("林秀梅"), QStringLiteral("0731-84412306"));
         QStringList statements;
         for (int i = 1; i <= 120; ++i) {
             const QString code = QStringLiteral("3-%1").arg(i);
-            statements << QStringLiteral("insert into post (bkdh,bkmc,kq,qnj) values ('%1','读书周报第%2号','周报',%3)")
-                              .arg(code)
-                              .arg(i)
+            statements << QStringLiteral("insert into post (bkdh,bkmc,kq,qnj) values ('%1','%2','周报',%3)")
+                              .arg(code, titleName(i))
                               .arg(i * 1.5);
             statements << QStringLiteral("insert into torder (dwid,mllx,bkdh,kq,qdy,zdy,fs,ke) values (%1,0,'%2','周报',1,12,%3,%4)")
                               .arg(m_unit)
@@ -92,14 +99,17 @@ private slots:
         const QString text = PdfText(pdf);
         QVERIFY(text.contains("报刊订阅单"));
         QVERIFY(text.contains("经办局（所）："));
-        QVERIFY(text.contains("单位名称：青禾机械厂"));
+        QVERIFY(text.contains("单位名称：青禾小人日月止目页厂"));
         QVERIFY(text.contains("联系人：林秀梅"));
         QVERIFY(text.contains("电话：0731-84412306"));
         QVERIFY(text.contains("处理年度：2010"));
         QVERIFY(text.contains("打印日期：2010-11-02"));
         const QSet<QString> printed = words(text);
         for (int i = 1; i <= 120; ++i)
+        {
             QVERIFY2(printed.contains(QStringLiteral("3-%1").arg(i)), qPrintable(QString::number(i)));
+            QVERIFY2(text.contains(titleName(i)), qPrintable(titleName(i)));
+        }
         QVERIFY(printed.contains(QString::number(m_total, 'f', 2)));
         QVERIFY(printed.contains("共120条"));
         QCOMPARE(text.count("合计"), 1);
@@ -110,7 +120,7 @@ private slots:
             QVERIFY(pageText.contains("报刊代号"));
             QVERIFY(pageText.contains("款额"));
             QVERIFY(pageText.contains(QStringLiteral("第 %1 页，共 %2 页").arg(page).arg(pages)));
-            QCOMPARE(pageText.contains("青禾机械厂"), page == 1);
+            QCOMPARE(pageText.contains("青禾小人日月止目页厂"), page == 1);
         }
         QVERIFY(PdfText(pdf, pages, pages).contains("合计"));
     }
@@ -173,7 +183,7 @@ private slots:
         });
         PreviewUnitOrders(nullptr, context(m_unit));
         QCOMPARE(TestHooks::forms().size(), 1);
-        QCOMPARE(title, QString("打印预览 - 《青禾机械厂》订单"));
+        QCOMPARE(title, QString("打印预览 - 《青禾小人日月止目页厂》订单"));
         QCOMPARE(shownPages, 5);
 
         TestHooks::clear();

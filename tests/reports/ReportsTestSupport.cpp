@@ -78,45 +78,13 @@ QString TextFile(const QString &fileName)
     return decoder.decode(file.readAll());
 }
 
-// The PDF writer names each glyph of the subset font by the lowest code point that shows it, and the
-// CJK fonts draw a radical and its ideograph with one glyph: 人 comes out as the Kangxi radical U+2F08,
-// 青 as the radical supplement U+2ED8. The compatibility form of a Kangxi radical is its ideograph; the
-// supplement radicals that simplified characters share are listed.
-QString readableText(const QString &extracted)
-{
-    static const QList<QPair<QChar, QChar>> supplement = {
-        {QChar(0x2ED8), QChar(0x9752)}, // 青
-        {QChar(0x2ED3), QChar(0x957F)}, // 长
-        {QChar(0x2ED4), QChar(0x95E8)}, // 门
-        {QChar(0x2EE2), QChar(0x9A6C)}, // 马
-        {QChar(0x2EDA), QChar(0x9875)}, // 页
-        {QChar(0x2EC5), QChar(0x89C1)}, // 见
-        {QChar(0x2EC9), QChar(0x8D1D)}, // 贝
-        {QChar(0x2ECB), QChar(0x8F66)}, // 车
-        {QChar(0x2EDB), QChar(0x98CE)}, // 风
-        {QChar(0x2EE5), QChar(0x9C7C)}, // 鱼
-        {QChar(0x2EE6), QChar(0x9E1F)}, // 鸟
-        {QChar(0x2EF0), QChar(0x9F99)}, // 龙
-    };
-    QString text;
-    for (const QChar c : extracted) {
-        if (c.unicode() >= 0x2F00 && c.unicode() <= 0x2FDF) // Kangxi radicals
-            text += QString(c).normalized(QString::NormalizationForm_KC);
-        else
-            text += c;
-    }
-    for (const auto &[radical, ideograph] : supplement)
-        text.replace(radical, ideograph);
-    return text;
-}
-
 QString PdfText(const QString &fileName, int first, int last)
 {
     QStringList arguments = {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(first)};
     if (last > 0)
         arguments << QStringLiteral("-l") << QString::number(last);
     arguments << fileName << QStringLiteral("-");
-    return readableText(run(QStringLiteral("pdftotext"), arguments));
+    return run(QStringLiteral("pdftotext"), arguments);
 }
 
 int PdfPages(const QString &fileName)

@@ -165,6 +165,24 @@ private slots:
         QCOMPARE(TermText(1, 12), QString("全年"));
     }
 
+    // Within a title the shorter of two ranges from one month comes first, and codes the catalogue
+    // cannot sort come last, in the order of their texts; whatever order the lines were written in.
+    void linesOfOneStartAndUnsortableCodesKeepTheirOrder()
+    {
+        for (const auto &[code, end] : {std::pair{"X-1", 12}, std::pair{"A-2", 12}, std::pair{"1-1", 6},
+                                        std::pair{"1-1", 3}})
+            QVERIFY(AddLine(m_units.value("乙"), 0, code, 1, end, 1, 10));
+        QVector<SummaryLine> lines;
+        SummaryTotals totals;
+        QVERIFY2(LoadOrderSummary({0, {}, {}}, lines, totals), qPrintable(GP.LastError));
+        QStringList order;
+        for (const SummaryLine &l : lines)
+            order << QStringLiteral("%1 %2-%3").arg(l.bkdh).arg(l.qdy).arg(l.zdy);
+        QCOMPARE(order, QStringList({"1-1 1-3", "1-1 1-6", "1-1 1-12", "1-9 3-5", "1-10 1-12", "2-1 1-6", "2-1 7-12",
+                                     "2-3 1-12", "9-9 1-12", "A-2 1-12", "X-1 1-12"}));
+        QCOMPARE(totals.titles, 8);
+    }
+
     void filtersByPeriodAndKind()
     {
         auto is = [](QString Title::*field, const QString &value) {

@@ -5,7 +5,8 @@
 // reads every cell of every sheet, and prints "done <n> <peak resident KB> <cells read, -1 when the
 // layer refused the file>"; a refused file counts as done. The address space is limited to 512 MB (not under AddressSanitizer,
 // which reserves far more for itself); when memory runs out the probe prints "limit <n>" and ends
-// with code 3. A crash or a hang is seen by the caller as a missing "done".
+// with code 3. A crash or a hang is seen by the caller as a missing "done". With TAVRIN_PROBE_VERBOSE
+// set, the message of each refused file goes to standard error.
 
 #include "sheet/Registry.h"
 #include "sheet/SheetError.h"
@@ -45,8 +46,15 @@ void outOfMemory()
     _exit(3);
 }
 
+// The probe's own peak (VmHWM): the resource usage's maximum would also count what the process
+// that started the probe held when it forked.
 long peakKb()
 {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLong();
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
@@ -72,8 +80,10 @@ long readAll(const QString &path)
                     ++cells;
                 }
         }
-    } catch (const sheet::SheetError &) {
+    } catch (const sheet::SheetError &error) {
         // refused: what the import shows the clerk
+        if (qEnvironmentVariableIsSet("TAVRIN_PROBE_VERBOSE"))
+            std::fprintf(stderr, "%s\n", qPrintable(error.message()));
     } catch (const std::bad_alloc &) {
         outOfMemory();
     }

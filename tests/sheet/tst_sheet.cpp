@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -111,6 +112,8 @@ private slots:
     void damagedFiles_data();
     void damagedFiles();
     void hostileFiles();
+    void textFileEncodings_data();
+    void textFileEncodings();
 };
 
 void TestSheet::goldenFiles_data()
@@ -610,6 +613,54 @@ void TestSheet::hostileFiles()
 
     // A cell reference beyond the grid.
     // (openpyxl-style inline package rewritten by hand is covered by the golden files)
+
+    // More cells than the memory set aside for them: refused as too large, with the limit, not as
+    // damaged.
+    const QString tooLarge = load(QStringLiteral("large.csv"), (QByteArray("1,").repeated(599) + "1\n").repeated(1000));
+    QVERIFY2(tooLarge.contains(QStringLiteral("太大")) && tooLarge.contains(QStringLiteral("48 MB")) && !tooLarge.contains(QStringLiteral("损坏")),
+             qPrintable(tooLarge));
+}
+
+// Text files saved as "Unicode text" (UTF-16 with a byte-order mark, fields separated by tabs) and
+// as UTF-8 with a byte-order mark read as the text they hold, quoted fields and all.
+void TestSheet::textFileEncodings_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QString text = QStringLiteral("BKDH\tBKMC\tQNJ\r\n1-101\t人民日报, 晚报\t120\r\n\"2-1\"\t\"引号\"\"与\t制表\"\t12.5\r\n");
+    QByteArray le("\xFF\xFE"), be("\xFE\xFF");
+    for (const QChar ch : text) {
+        le += char(ch.unicode() & 0xFF);
+        le += char(ch.unicode() >> 8);
+        be += char(ch.unicode() >> 8);
+        be += char(ch.unicode() & 0xFF);
+    }
+    QTest::newRow("utf-16 le") << le;
+    QTest::newRow("utf-16 be") << be;
+    QTest::newRow("utf-8 bom, tabs") << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    QTest::newRow("gb18030, tabs") << QByteArray(QStringEncoder("GB18030").encode(text));
+}
+
+void TestSheet::textFileEncodings()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("目录.csv"));
+    writeFile(path, bytes);
+    const WorkbookModel model = loadWorkbook(path);
+    QCOMPARE(model.sheets.size(), size_t(1));
+    const SheetModel &sheet = *model.sheets.front();
+    const auto text = [&](int row, int column) {
+        const CellData *cell = sheet.find(row, column);
+        return cell ? cell->value.toText() : QString();
+    };
+    QCOMPARE(text(1, 1), QStringLiteral("BKDH"));
+    QCOMPARE(text(1, 3), QStringLiteral("QNJ"));
+    QCOMPARE(text(2, 2), QStringLiteral("人民日报, 晚报"));
+    QCOMPARE(sheet.find(2, 3)->value, CellValue::number(120));
+    QCOMPARE(text(3, 1), QStringLiteral("2-1"));
+    QCOMPARE(text(3, 2), QStringLiteral("引号\"与\t制表"));
+    QCOMPARE(sheet.extent().lastColumn, 3);
+    QCOMPARE(sheet.extent().lastRow, 3);
 }
 
 QTEST_GUILESS_MAIN(TestSheet)

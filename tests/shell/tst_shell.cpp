@@ -199,7 +199,9 @@ private slots:
         login.pressOk();
         QCOMPARE(TestHooks::messageCount(), 1);
         const platform::ShownMessage m = TestHooks::lastMessage();
-        QCOMPARE(m.text, kNoFile);
+        // the window names the file it looked for and the commands that make one there
+        QCOMPARE(m.text, kNoFile + "\n\n" + MissingDatabaseDetails(GP.DatabasePath));
+        QVERIFY(m.text.contains("bkdata --demo " + QDir::toNativeSeparators(GP.DatabasePath)));
         QCOMPARE(m.caption, QStringLiteral("提示"));
         QCOMPARE(m.icon, platform::Icon::Warning);
         QCOMPARE(m.owner.data(), &login.form);
@@ -361,9 +363,9 @@ private slots:
     {
         QVERIFY(BuildDateTable(2010));
         QCOMPARE(calendarRows(), 365);
-        // The calendar table refuses new rows: the rebuild fails part-way and must undo itself.
+        // The shared calendar table refuses new rows: the rebuild fails part-way and must undo itself.
         dm->ADOConnection.execute(QStringLiteral(
-            "create trigger refuse_days before insert on rqdzb begin select raise(abort, 'rqdzb is read-only'); end"));
+            "create trigger main.refuse_days before insert on rqdzb begin select raise(abort, 'rqdzb is read-only'); end"));
 
         ShownLogin login;
         login.chooseRole(RoleSystem);
@@ -538,8 +540,8 @@ private slots:
         QCOMPARE(year->value(), 2009);
     }
 
-    // Every role finds the calendar of its processing year after the login: a missing calendar or
-    // one of another year is rebuilt, one of the right year is left alone.
+    // Every role finds the calendar of its processing year after the login, one of its own connection,
+    // whatever year the shared table holds.
     void loginBringsTheCalendarToTheProcessingYear()
     {
         Tloginfrm::Today = [] { return QDate(2025, 3, 1); };
@@ -559,24 +561,30 @@ private slots:
             QCOMPARE(CountIssues(QStringLiteral("月报"), QStringLiteral("每月31号出版"), 4, 6), 3);
         }
 
-        // A calendar of the right year is kept (a trigger would refuse any rebuild).
+        // The shared calendar is rebuilt on request only (a trigger would refuse it): a login with another
+        // year builds the desk's own calendar and leaves the shared one.
         dm->ADOConnection.execute(QStringLiteral(
-            "create trigger refuse_days before delete on rqdzb begin select raise(abort, 'rqdzb is read-only'); end"));
+            "create trigger main.refuse_days before delete on rqdzb begin select raise(abort, 'rqdzb is read-only'); end"));
         ForgetCalendarCheck();
+        Tloginfrm::Today = [] { return QDate(2026, 3, 1); };
         ShownLogin again;
         again.pressOk();
         QVERIFY(again.accepted());
         QCOMPARE(TestHooks::messageCount(), 0);
+        QCOMPARE(CountRows(QStringLiteral("select cbrq from rqdzb where cbrq like '2026-%'")), 365);
+        QCOMPARE(CountRows(QStringLiteral("select cbrq from main.rqdzb where cbrq like '2009-%'")), 365);
 
         // A rebuild that fails is reported as 初始年度 failures are, and the dialog stays.
-        Tloginfrm::Today = [] { return QDate(2026, 3, 1); };
         ShownLogin failing;
+        failing.chooseRole(RoleSystem);
+        failing.form.password->setText(RoleCode(RoleSystem));
+        failing.form.ndBox->setChecked(true);
         failing.pressOk();
         QCOMPARE(TestHooks::messageCount(), 1);
         QVERIFY2(TestHooks::lastMessage().text.startsWith(QStringLiteral("初始年度出现异常->")),
                  qPrintable(TestHooks::lastMessage().text));
         QVERIFY(failing.stillOpen());
-        QCOMPARE(CountRows(QStringLiteral("select cbrq from rqdzb where cbrq like '2025-%'")), 365);
+        QCOMPARE(CountRows(QStringLiteral("select cbrq from main.rqdzb where cbrq like '2009-%'")), 365);
     }
 
     // A fresh database has no calendar: the login builds it, so the operator's first partial-year
@@ -704,10 +712,10 @@ private slots:
             QString out;
             QString err;
         };
-        auto run = [&](const QStringList &args) {
+        auto run = [&](const QStringList &args, const QString &program = QStringLiteral(TAVRIN_EXE)) {
             QProcess p;
             p.setProcessEnvironment(env);
-            p.start(QStringLiteral(TAVRIN_EXE), args);
+            p.start(program, args);
             Run r;
             if (!p.waitForFinished(30000)) {
                 p.kill();
@@ -726,6 +734,12 @@ private slots:
         const Run help = run({"--help"});
         QCOMPARE(help.code, 0);
         QVERIFY2(help.out.contains("--database") && help.out.contains("bkdata --demo"), qPrintable(help.out));
+        // bkdata's help speaks Chinese too, Qt's own words of it included
+        const Run toolHelp = run({"--help"}, QStringLiteral(BKDATA_EXE));
+        QCOMPARE(toolHelp.code, 0);
+        for (const char *words : {"建立Tavrin系统的数据库", "--demo", "加入演示目录", "--restore <BACKUP>", "用法", "显示"})
+            QVERIFY2(toolHelp.out.contains(QString::fromUtf8(words)), qPrintable(toolHelp.out));
+        QVERIFY2(!toolHelp.out.contains(QRegularExpression("\\b(Add|Usage|Options|Displays)\\b")), qPrintable(toolHelp.out));
         const Run plain = run({});
         QCOMPARE(plain.code, 1);
         QCOMPARE(plain.err.count('\n'), 1);
@@ -787,8 +801,8 @@ private slots:
         QCOMPARE(CurrentDatabaseLocation().filePath, QDir(QCoreApplication::applicationDirPath()).filePath("bkdata.mdb"));
     }
 
-    // A missing file: the login keeps its message, and standard error tells where the program looked
-    // and how to make a database there.
+    // A missing file: standard error and the login's message tell where the program looked and how to
+    // make a database there.
     void aMissingDatabaseIsExplainedOnStandardError()
     {
         QTemporaryDir tmp;
@@ -813,12 +827,12 @@ private slots:
         program.kill();
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(MissingDatabaseHint(missing).count(missing), 3); // where it looked, and both commands
-        // the login's own message is the one it always had
+        // the login's own message, followed by the same hint
         ShownLogin login;
         GP.DatabasePath = missing;
         login.chooseRole(RoleOperator);
         login.pressOk();
-        QCOMPARE(TestHooks::lastMessage().text, kNoFile);
+        QCOMPARE(TestHooks::lastMessage().text, kNoFile + "\n\n" + MissingDatabaseDetails(missing));
         QVERIFY(login.stillOpen());
     }
 

@@ -37,6 +37,16 @@ private slots:
         QCOMPARE(PickedIndex(&box), 1);
         QTest::keyClicks(box.lineEdit(), "x");
         QCOMPARE(box.currentText(), QString("报刊名称"));
+        // Keys reach the box that has the focus, not only its edit; so does composed text.
+        QTest::keyClicks(&box, "5x");
+        QTest::keyClick(&box, Qt::Key_Backspace);
+        QTest::sendKeyEvent(QTest::Click, &box, Qt::Key_unknown, QStringLiteral("季"), Qt::NoModifier);
+        QInputMethodEvent composed;
+        composed.setCommitString(QStringLiteral("季度"));
+        QApplication::sendEvent(&box, &composed);
+        QCOMPARE(box.currentText(), QString("报刊名称"));
+        QCOMPARE(PickedIndex(&box), 1);
+        QCOMPARE(changes.count(), 0);
 
         emit box.activated(0); // a pick from the list
         QCOMPARE(changes.count(), 1);

@@ -14,7 +14,8 @@ namespace {
 
 const char *const kPassword = "qelmaz";
 
-// The seven tables. Text columns hold what the program writes between quotes, numeric ones the rest;
+// The seven tables and the search data of the catalogue texts (filled at the first login). Text
+// columns hold what the program writes between quotes, numeric ones the rest;
 // ids are assigned on insert and only grow; an order line's joindate is filled at insert, to the
 // millisecond, so lines keep the order in which they were entered.
 const char *const kSchema = R"SQL(
@@ -41,6 +42,8 @@ create table tkhkb (
   mllx integer not null, bkdh text not null, nd integer not null,
   lb text not null, qr text not null, zr text not null, sm text);
 create index tkhkb_title on tkhkb (mllx, bkdh, nd, qr);
+create table bkjs (lb integer not null, yw text not null, py text, szm text);
+create index bkjs_yw on bkjs (lb, yw);
 insert into bkmllx (id, mc) values (0, '邮发报刊目录');
 insert into bkmllx (id, mc) values (1, '非邮发报刊目录');
 insert into bkmllx (id, mc) values (2, '人大资料报刊目录');

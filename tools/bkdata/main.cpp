@@ -25,6 +25,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -41,6 +43,8 @@ int onServer(const QString &settingsPath, const QString &moveFrom, const bkdata:
     if (!QFileInfo(settingsPath).isFile())
         return failed(QStringLiteral("settings file not found: %1").arg(settingsPath));
     const ServerSettings settings = ReadServerSettings(settingsPath);
+    if (!settings.problem.isEmpty())
+        return failed(settings.problem);
     db::Connection server;
     try {
         server.setConnectionString(ServerConnectionText(settings));
@@ -76,13 +80,9 @@ int restore(const QString &backup, const QString &path)
 {
     const QString text = ConnectionTextFor(path);
     if (!QFileInfo(path).isFile()) {
-        const QString problem = CheckBackup(backup, db::parseConnectionText(text).password);
+        const QString problem = RestoreToNewFile(backup, path, db::parseConnectionText(text).password);
         if (!problem.isEmpty()) {
             say(stderr, problem + QStringLiteral("; nothing was restored"));
-            return 1;
-        }
-        if (!QFile::copy(backup, path)) {
-            say(stderr, QStringLiteral("cannot write ") + QDir::toNativeSeparators(path));
             return 1;
         }
         say(stdout, QStringLiteral("restored %1 from %2 (there was no database)")
@@ -115,30 +115,30 @@ int restore(const QString &backup, const QString &path)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // Qt's own words of the help (usage, options, -h) in Chinese, as in the program's windows.
+    QTranslator qtWords;
+    if (qtWords.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtWords);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Creates the database of Tavrin系统: the encrypted file, or the "
-                                                    "tables on a PostgreSQL server."));
+    parser.setApplicationDescription(
+        QStringLiteral("建立Tavrin系统的数据库:加密的数据库文件,或PostgreSQL服务器上的各表;也可用备份恢复数据库文件。"));
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("demo"), QStringLiteral("Add a demo catalogue and three units.")});
-    parser.addOption({QStringLiteral("postal-rows"), QStringLiteral("Add N generated postal titles (with --demo)."),
+    parser.addOption({QStringLiteral("demo"), QStringLiteral("加入演示目录和三个单位。")});
+    parser.addOption({QStringLiteral("postal-rows"), QStringLiteral("另加入N条生成的邮发报刊(与--demo同用)。"),
                       QStringLiteral("N"), QStringLiteral("0")});
     parser.addOption({QStringLiteral("restore"),
-                      QStringLiteral("Restore FILE from the safety copy BACKUP (the replaced state is copied first)."),
-                      QStringLiteral("BACKUP")});
+                      QStringLiteral("用备份BACKUP恢复数据库文件FILE(先备份被替换的数据)。"), QStringLiteral("BACKUP")});
     parser.addOption({QStringLiteral("server"),
-                      QStringLiteral("Work on the server that this settings file describes ([server] host, port, "
-                                     "database, user, sslmode)."),
+                      QStringLiteral("在此设置文件所指的服务器上操作([server]节的host、port、database、user、sslmode、sslrootcert)。"),
                       QStringLiteral("SETTINGS.ini")});
     parser.addOption({QStringLiteral("move"),
-                      QStringLiteral("Move every row of this database file to the server (with --server)."),
-                      QStringLiteral("FILE")});
+                      QStringLiteral("把此数据库文件的全部记录移到服务器上(与--server同用)。"), QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("role-statements"),
-                      QStringLiteral("Print the statements that make the desks' group (it may read and write the seven "
-                                     "tables and nothing else) and a login role in it for each clerk named; run them "
-                                     "as the database's owner after the tables exist, then set each role's password."),
+                      QStringLiteral("显示建立柜台组(只能读写本系统的各表)及其中每个操作员登录角色的语句;"
+                                     "在各表建立之后由数据库的所有者执行,再为每个角色设置密码。"),
                       QStringLiteral("CLERK[,CLERK...]")});
     parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("The database file (default: where the program looks for it)."));
+                                 QStringLiteral("数据库文件(缺省为程序查找数据库的位置)。"), QStringLiteral("[FILE]"));
     parser.process(app);
 
     bkdata::CreateOptions options;
@@ -146,8 +146,10 @@ int main(int argc, char **argv)
     options.demoPostalRows = parser.value(QStringLiteral("postal-rows")).toInt();
     const QString settingsPath = parser.value(QStringLiteral("server"));
     if (parser.isSet(QStringLiteral("role-statements"))) {
-        const QString database = settingsPath.isEmpty() ? QStringLiteral("bkdata")
-                                                        : ReadServerSettings(settingsPath).database;
+        const ServerSettings settings = settingsPath.isEmpty() ? ServerSettings() : ReadServerSettings(settingsPath);
+        if (!settings.problem.isEmpty())
+            return failed(settings.problem);
+        const QString database = settingsPath.isEmpty() ? QStringLiteral("bkdata") : settings.database;
         const QStringList clerks = parser.value(QStringLiteral("role-statements")).split(QLatin1Char(','), Qt::SkipEmptyParts);
         std::printf("-- run as the owner of database %s, after the tables exist (bkdata --server)\n", qPrintable(database));
         for (const QString &statement : bkdata::roleStatements(clerks, database))
