@@ -192,7 +192,7 @@ QString TbkMainFrm::SelectedUnitName() const
     return index >= 0 ? dwbox->itemText(index) : QString();
 }
 
-int TbkMainFrm::LoadOrders()
+int TbkMainFrm::LoadOrders(bool reportFailure)
 {
     const TMyRc *unit = SelectedUnit();
     if (!unit) {
@@ -204,7 +204,7 @@ int TbkMainFrm::LoadOrders()
     if (n > 0)
         ddado.last();
     // An empty grid is only ever the result of a load that succeeded.
-    if (n < 0)
+    if (n < 0 && reportFailure)
         platform::ShowDbError(this, GP.LastError);
     return n;
 }
@@ -279,10 +279,12 @@ void TbkMainFrm::ddcxBtnClick()
         platform::ShowHint(this, QStringLiteral("请选择单位..."));
         return;
     }
-    const int n = LoadOrders();
+    const int n = LoadOrders(false); // 订单查询 says itself why nothing was loaded
     if (n > 0)
         ddbrow->setFocus();
-    else if (n == 0)
+    else if (n < 0)
+        platform::ShowHint(this, GP.LastError);
+    else
         platform::ShowHint(this, QStringLiteral("未搜索到相关信息..."));
 }
 

@@ -44,7 +44,9 @@ public:
     int LoadCatalogue(const QString &filter);
     // Loads the chosen unit's order lines of the current catalogue type into ddado, the newest line
     // current. Returns the row count, 0 for none, -1 on failure.
-    int LoadOrders();
+    // Loads the chosen unit's lines of the current tab; a failed load is reported unless the caller
+    // reports it itself, and never leaves an empty grid as if it had succeeded.
+    int LoadOrders(bool reportFailure = true);
 
     // The context other windows read.
     int currentTab() const;          // = catalogue type
