@@ -32,10 +32,6 @@ QDate storedDate(const QString &text)
     return QDate(parts[0], parts[1], parts[2]);
 }
 
-QString quoted(const QString &text)
-{
-    return QLatin1Char('\'') + SqlText(text) + QLatin1Char('\'');
-}
 
 } // namespace
 
@@ -78,8 +74,8 @@ QString IrregularIssuesStatement(const TitleRef &title, int year, int startMonth
     if (startMonth > 1 || endMonth < 12) {
         const QDate first(year, qBound(1, startMonth, 12), 1);
         const QDate lastMonth(year, qBound(1, endMonth, 12), 1);
-        months = QStringLiteral(" and qr<=") + quoted(RegisterDateText(lastMonth.addDays(lastMonth.daysInMonth() - 1)))
-            + QStringLiteral(" and zr>=") + quoted(RegisterDateText(first));
+        months = QStringLiteral(" and qr<=") + SqlQuoted(RegisterDateText(lastMonth.addDays(lastMonth.daysInMonth() - 1)))
+            + QStringLiteral(" and zr>=") + SqlQuoted(RegisterDateText(first));
     }
     return QStringLiteral("select lb,qr,zr,sm from tkhkb where ") + titleCondition(title, year) + months
         + QStringLiteral(" order by qr");
@@ -88,16 +84,16 @@ QString IrregularIssuesStatement(const TitleRef &title, int year, int startMonth
 QString InsertIrregularIssueStatement(const TitleRef &title, int year, const IrregularIssue &entry)
 {
     return QStringLiteral("insert into tkhkb (mllx,bkdh,nd,lb,qr,zr,sm) values (")
-        + QString::number(title.catalogueType) + QLatin1Char(',') + quoted(title.code) + QLatin1Char(',')
-        + QString::number(year) + QLatin1Char(',') + quoted(entry.kind) + QLatin1Char(',')
-        + quoted(RegisterDateText(entry.first)) + QLatin1Char(',') + quoted(RegisterDateText(entry.last))
-        + QLatin1Char(',') + quoted(entry.remark) + QLatin1Char(')');
+        + QString::number(title.catalogueType) + QLatin1Char(',') + SqlQuoted(title.code) + QLatin1Char(',')
+        + QString::number(year) + QLatin1Char(',') + SqlQuoted(entry.kind) + QLatin1Char(',')
+        + SqlQuoted(RegisterDateText(entry.first)) + QLatin1Char(',') + SqlQuoted(RegisterDateText(entry.last))
+        + QLatin1Char(',') + SqlQuoted(entry.remark) + QLatin1Char(')');
 }
 
 QString DeleteIrregularIssueStatement(const TitleRef &title, int year, const QDate &first)
 {
     return QStringLiteral("delete from tkhkb where ") + titleCondition(title, year) + QStringLiteral(" and qr=")
-        + quoted(RegisterDateText(first));
+        + SqlQuoted(RegisterDateText(first));
 }
 
 QString RegisteredCodesStatement(int catalogueType, int year)

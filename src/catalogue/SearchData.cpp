@@ -14,10 +14,6 @@ QString marked(const QStringList &entries)
                              : QLatin1String("'|") + SqlText(entries.join(QLatin1Char('|'))) + QLatin1String("|'");
 }
 
-QString quoted(const QString &text)
-{
-    return QLatin1Char('\'') + SqlText(text) + QLatin1Char('\'');
-}
 
 // The distinct non-null values of `columns` over both catalogue tables that have no row of kind `lb`.
 QString missingStatement(const QStringList &columns, int lb)
@@ -73,11 +69,11 @@ QStringList SearchDataInserts(const QStringList &titles, const QStringList &seri
     // Every text gets its row, also one that reads as nothing, so it is not looked at again.
     for (const QString &title : titles) {
         const TitleReadings readings = ReadTitle(title);
-        rows << QStringLiteral("(%1,%2,%3,%4)").arg(kTitle).arg(quoted(title), marked(readings.spellings),
+        rows << QStringLiteral("(%1,%2,%3,%4)").arg(kTitle).arg(SqlQuoted(title), marked(readings.spellings),
                                                                 marked(readings.initials));
     }
     for (const QString &serial : serials)
-        rows << QStringLiteral("(%1,%2,%3,null)").arg(kSerial).arg(quoted(serial), marked(SerialNumberForms(serial)));
+        rows << QStringLiteral("(%1,%2,%3,null)").arg(kSerial).arg(SqlQuoted(serial), marked(SerialNumberForms(serial)));
     QStringList statements;
     for (qsizetype first = 0; first < rows.size(); first += chunk)
         statements << QStringLiteral("insert into bkjs (lb,yw,py,szm) values ") + rows.mid(first, chunk).join(QLatin1Char(','));

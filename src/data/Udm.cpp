@@ -39,6 +39,11 @@ QString SqlText(const QString &value)
     return quoted;
 }
 
+QString SqlQuoted(const QString &value)
+{
+    return QLatin1Char('\'') + SqlText(value) + QLatin1Char('\'');
+}
+
 namespace {
 
 std::function<void(const QString &)> connectionNotice;

@@ -52,6 +52,9 @@ QString ConnectionTextFor(const QString &databasePath);
 // Every statement builder of the program passes its text values through here.
 QString SqlText(const QString &value);
 
+// The same value as a whole text literal, between single quotes.
+QString SqlQuoted(const QString &value);
+
 // Opens the connection when it is not open (after a lost link: anew). A connection made anew is told
 // to the clerk through the connection notice, with what became of a commit whose outcome the lost
 // link left unknown; a write (`forWriting`) is refused once when that commit turns out written, so

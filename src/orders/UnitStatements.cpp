@@ -6,24 +6,20 @@
 
 namespace {
 
-QString quoted(const QString &value)
-{
-    return QLatin1Char('\'') + SqlText(value) + QLatin1Char('\'');
-}
 
 } // namespace
 
 QString UnitInsertSql(const QString &name, const QString &contact, const QString &phone)
 {
     QString columns = QStringLiteral("dwmc");
-    QString values = quoted(name);
+    QString values = SqlQuoted(name);
     if (!contact.isEmpty()) {
         columns += QStringLiteral(",lxr");
-        values += QLatin1Char(',') + quoted(contact);
+        values += QLatin1Char(',') + SqlQuoted(contact);
     }
     if (!phone.isEmpty()) {
         columns += QStringLiteral(",phone");
-        values += QLatin1Char(',') + quoted(phone);
+        values += QLatin1Char(',') + SqlQuoted(phone);
     }
     return QStringLiteral("insert into dwinfo (") + columns + QStringLiteral(") values(") + values
         + QLatin1Char(')');
@@ -34,7 +30,7 @@ QString UnitChangedAssignments(const QList<UnitFieldEdit> &fields)
     QString assignments;
     for (const UnitFieldEdit &field : fields) {
         if (field.edited != field.stored)
-            assignments += QLatin1Char(',') + field.column + QLatin1Char('=') + quoted(field.edited);
+            assignments += QLatin1Char(',') + field.column + QLatin1Char('=') + SqlQuoted(field.edited);
     }
     return assignments;
 }
